@@ -1,0 +1,68 @@
+#include "logging/Logger.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "logging/LogHook.h"
+#include "platform/FileDescriptorWrite.h"
+#include "platform/Paths.h"
+#include "platform/TimeFormat.h"
+
+namespace touchlane {
+
+namespace fs = std::filesystem;
+
+Logger::Logger(std::string logsDirectoryPath) : logsDirectoryPath_(std::move(logsDirectoryPath)) {
+    if (logsDirectoryPath_.empty()) {
+        // Without a folder there is nowhere for the run's log to go.
+        fputs("Failed to determine logs directory path.\n", stderr);
+        abort();
+    }
+    std::error_code ignored;
+    fs::create_directories(logsDirectoryPath_, ignored);
+}
+
+Logger& Logger::shared() {
+    static Logger logger(Paths::logsDirectory());
+    return logger;
+}
+
+std::string Logger::formatLine(const std::string& message) {
+    return "[" + formatNow("%Y-%m-%d %H:%M:%S", 3, ':') + "] " + message;
+}
+
+void Logger::log(const std::string& message) {
+    std::string line = formatLine(message);
+    if (!dispatchLogLine(LogStyle::logger, message, line)) return;
+    line += '\n';
+    writeAll(1, line);
+    auto path = logFilePath();
+    if (!path) return;
+    // Open, append and close on every line, so that lines from different queues
+    // never interleave inside a line and a removed file is simply recreated.
+    int fd = ::open(path->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    writeAll(fd, line);
+    ::close(fd);
+}
+
+void Logger::setLogName(std::optional<std::string> name) {
+    std::lock_guard lock(mutex_);
+    logName_ = std::move(name);
+}
+
+std::optional<std::string> Logger::logName() const {
+    std::lock_guard lock(mutex_);
+    return logName_;
+}
+
+std::optional<std::string> Logger::logFilePath() const {
+    std::lock_guard lock(mutex_);
+    if (!logName_ || logName_->empty()) return std::nullopt;
+    return (fs::path(logsDirectoryPath_) / *logName_).string();
+}
+
+}  // namespace touchlane

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <string>
+
+namespace touchlane {
+
+// The logger of tracking, recognition, routing and the user interface: each line
+// is "[yyyy-MM-dd HH:mm:ss:SSS] message", printed to standard output and, once a
+// log name is set, appended to that file in the logs folder.
+class Logger {
+public:
+    // Creates the logs folder (errors ignored).
+    explicit Logger(std::string logsDirectoryPath);
+    static Logger& shared();
+
+    void log(const std::string& message);
+    // Items of any printable type, joined by single spaces.
+    template <typename First, typename... Rest>
+    void log(const First& first, const Rest&... rest) {
+        std::ostringstream text;
+        text << first;
+        ((text << ' ' << rest), ...);
+        log(text.str());
+    }
+
+    void setLogName(std::optional<std::string> name);
+    std::optional<std::string> logName() const;
+    const std::string& logsDirectoryPath() const { return logsDirectoryPath_; }
+    std::optional<std::string> logFilePath() const;
+
+    static std::string formatLine(const std::string& message);
+
+private:
+    mutable std::mutex mutex_;
+    std::string logsDirectoryPath_;
+    std::optional<std::string> logName_;
+};
+
+}  // namespace touchlane
