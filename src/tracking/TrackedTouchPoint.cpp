@@ -1,0 +1,41 @@
+#include "tracking/TrackedTouchPoint.h"
+
+#include <cmath>
+
+namespace touchlane {
+
+double deviceDistance(const TouchPosition& a, const TouchPosition& b) {
+    const double dx = static_cast<double>(static_cast<int>(b.x) - static_cast<int>(a.x));
+    const double dy = static_cast<double>(static_cast<int>(b.y) - static_cast<int>(a.y));
+    return std::hypot(dx, dy);
+}
+
+TrackedTouchPoint::TrackedTouchPoint(uint8_t identifier, const TouchPointModel& touch, double timestamp)
+    : identifier_(identifier),
+      rawIndex_(touch.index),
+      rawState_(touch.touchState),
+      positions_{TouchPosition{touch.x, touch.y, timestamp}},
+      firstTimestamp_(timestamp),
+      lastTimestamp_(timestamp) {}
+
+void TrackedTouchPoint::update(const TouchPointModel& touch, double timestamp) {
+    rawIndex_ = touch.index;
+    rawState_ = touch.touchState;
+    lastTimestamp_ = timestamp;
+    if (touch.touchState == kTouchStateLifted) {
+        if (state_ == TouchLifecycleState::began || state_ == TouchLifecycleState::moved) {
+            state_ = TouchLifecycleState::ended;
+        }
+    } else if (state_ == TouchLifecycleState::began) {
+        state_ = TouchLifecycleState::moved;
+    }
+    const TouchPosition sample{touch.x, touch.y, timestamp};
+    pathLength_ += deviceDistance(positions_.back(), sample);
+    positions_.push_back(sample);
+}
+
+double TrackedTouchPoint::displacement() const {
+    return positions_.empty() ? 0.0 : deviceDistance(positions_.front(), positions_.back());
+}
+
+}  // namespace touchlane
