@@ -24,4 +24,16 @@ EventRecord EventRecord::makeScrollWheelEvent(bool withSource, int32_t units, ui
     return record;
 }
 
+std::optional<int64_t> EventRecord::integerField(uint32_t field) const {
+    auto found = integerFields.find(field);
+    if (found == integerFields.end()) return std::nullopt;
+    return found->second;
+}
+
+std::optional<double> EventRecord::doubleField(uint32_t field) const {
+    auto found = doubleFields.find(field);
+    if (found == doubleFields.end()) return std::nullopt;
+    return found->second;
+}
+
 }  // namespace touchlane

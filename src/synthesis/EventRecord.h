@@ -46,6 +46,10 @@ struct EventRecord {
     void setDoubleField(uint32_t field, double value) { doubleFields[field] = value; }
     void setTimestamp(uint64_t nanoseconds) { timestamp = nanoseconds; }
 
+    // The value last set for a field, or none when it was never set that way.
+    std::optional<int64_t> integerField(uint32_t field) const;
+    std::optional<double> doubleField(uint32_t field) const;
+
     friend bool operator==(const EventRecord&, const EventRecord&) = default;
 };
 

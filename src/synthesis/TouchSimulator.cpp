@@ -1,0 +1,200 @@
+#include "synthesis/TouchSimulator.h"
+
+#include <bit>
+#include <memory>
+#include <mutex>
+
+#include "platform/DispatchQueue.h"
+#include "platform/SystemLog.h"
+#include "synthesis/EventNumbers.h"
+#include "synthesis/WindowSystem.h"
+
+namespace touchlane {
+
+using namespace event_numbers;
+
+namespace {
+
+// Fields only the window system's dock-swipe handling reads.
+constexpr uint32_t kFieldEventMarker = 41;
+constexpr double kEventMarker = 33231.0;
+constexpr uint32_t kFieldSwipeTypeBitsA = 119;
+constexpr uint32_t kFieldSwipeTypeBitsB = 139;
+constexpr uint32_t kFieldSwipeTypeA = 123;
+constexpr uint32_t kFieldSwipeTypeB = 165;
+constexpr uint32_t kFieldSwipeProgress = 124;
+constexpr uint32_t kFieldSwipeProgressFloatBits = 135;
+constexpr uint32_t kFieldSwipeInverted = 136;
+constexpr uint32_t kFieldExitSpeedA = 129;
+constexpr uint32_t kFieldExitSpeedB = 130;
+constexpr uint32_t kFieldPhaseCopy = 134;
+
+constexpr int64_t kSwipeTypeShowDesktop = 3;
+constexpr double kRepostShortDelayMs = 200.0;
+constexpr double kRepostLongDelayMs = 500.0;
+
+struct DockSwipeShared {
+    std::mutex mutex;
+    TouchSimulator::DockSwipeState state;
+    std::shared_ptr<DispatchQueue> repostQueue;
+    std::shared_ptr<WorkItem> shortRepost;
+    std::shared_ptr<WorkItem> longRepost;
+    // Bumped by every begin and end; a re-post made for another generation is stale.
+    uint64_t generation = 0;
+};
+
+DockSwipeShared& shared() {
+    static DockSwipeShared instance;
+    return instance;
+}
+
+// Called with the mutex held.
+void cancelReposts(DockSwipeShared& s) {
+    ++s.generation;
+    if (s.shortRepost) s.shortRepost->cancel();
+    if (s.longRepost) s.longRepost->cancel();
+    s.shortRepost.reset();
+    s.longRepost.reset();
+}
+
+void postDockSwipeEvents(const TouchSimulator::DockSwipeEvents& events) {
+    WindowSystem::current().post(EventTap::session, events.gestureData);
+    WindowSystem::current().post(EventTap::session, events.companion);
+}
+
+// Called with the mutex held.
+void scheduleReposts(DockSwipeShared& s, const TouchSimulator::DockSwipeEvents& events) {
+    cancelReposts(s);
+    if (!s.repostQueue) s.repostQueue = makeSerialQueue("org.touchlane.dock-swipe.reposts");
+    const uint64_t generation = s.generation;
+    auto repost = [events, generation] {
+        DockSwipeShared& now = shared();
+        std::lock_guard lock(now.mutex);
+        // A begin or end that raced with this timer has already superseded it.
+        if (now.generation != generation) return;
+        TouchSimulator::dockSwipeTimerFired(events);
+    };
+    s.shortRepost = WorkItem::make(repost);
+    s.longRepost = WorkItem::make(repost);
+    s.repostQueue->asyncAfter(kRepostShortDelayMs, s.shortRepost);
+    s.repostQueue->asyncAfter(kRepostLongDelayMs, s.longRepost);
+}
+
+// The double whose single-precision bit pattern is the given small integer.
+double doubleWithFloatBits(int64_t bits) {
+    return static_cast<double>(std::bit_cast<float>(static_cast<uint32_t>(bits)));
+}
+
+EventRecord gestureEvent(int64_t kind, int64_t phase) {
+    EventRecord event = EventRecord::makeEmpty();
+    event.setIntegerField(kFieldEventType, kGesture);
+    event.setIntegerField(kFieldGestureKind, kind);
+    event.setIntegerField(kFieldGesturePhase, phase);
+    return event;
+}
+
+}  // namespace
+
+void TouchSimulator::postRotationEventWithRotation(double rotation, int32_t phase) {
+    systemLog("Posting roration event with amount: {:f}, phase: {}", rotation, phase);
+    EventRecord event = gestureEvent(kGestureRotation, phase);
+    event.setDoubleField(kFieldRotationAmount, rotation);
+    WindowSystem::current().post(EventTap::hid, event);
+}
+
+void TouchSimulator::postMagnificationEventWithMagnification(double magnification, int32_t phase) {
+    systemLog("Posting magnification event with amount: {:f}, phase: {}", magnification, phase);
+    EventRecord event = EventRecord::makeEmpty();
+    event.setType(kGesture);
+    event.setIntegerField(kFieldGestureKind, kGestureMagnification);
+    event.setIntegerField(kFieldGesturePhase, phase);
+    event.setDoubleField(kFieldMagnificationAmount, magnification);
+    WindowSystem::current().post(EventTap::hid, event);
+}
+
+void TouchSimulator::postSmartZoomEvent() {
+    EventRecord event = EventRecord::makeEmpty();
+    event.setIntegerField(kFieldEventType, kGesture);
+    event.setIntegerField(kFieldGestureKind, kGestureSmartZoom);
+    WindowSystem::current().post(EventTap::hid, event);
+}
+
+void TouchSimulator::postDockSwipeEventWithDelta(double delta, int64_t type, uint16_t phase,
+                                                 bool invertedFromDevice) {
+    if (type < 1 || type > 3) {
+        systemLog("Dock swipe with unknown type {} not posted", type);
+        return;
+    }
+    const double v = (type == kSwipeTypeShowDesktop && !invertedFromDevice) ? -delta : delta;
+    const bool isEnd = phase == kPhaseEnded || phase == kPhaseCancelled;
+
+    DockSwipeShared& s = shared();
+    std::lock_guard lock(s.mutex);
+    if (phase == kPhaseBegan) {
+        cancelReposts(s);
+        s.state.originOffset = v;
+    } else if (phase == kPhaseChanged) {
+        if (v == 0) return;
+        s.state.originOffset += v;
+    }
+    const double originOffset = s.state.originOffset;
+
+    DockSwipeEvents events{EventRecord::makeEmpty(), EventRecord::makeEmpty()};
+    events.companion.setDoubleField(kFieldEventType, kGesture);
+    events.companion.setDoubleField(kFieldEventMarker, kEventMarker);
+
+    EventRecord& data = events.gestureData;
+    data.setDoubleField(kFieldEventType, kDockSwipe);
+    data.setDoubleField(kFieldGestureKind, kGestureDockSwipe);
+    data.setDoubleField(kFieldGesturePhase, phase);
+    data.setDoubleField(kFieldPhaseCopy, phase);
+    data.setDoubleField(kFieldSwipeProgress, originOffset);
+    data.setIntegerField(kFieldSwipeProgressFloatBits, std::bit_cast<uint32_t>(static_cast<float>(originOffset)));
+    data.setDoubleField(kFieldEventMarker, kEventMarker);
+    data.setDoubleField(kFieldSwipeTypeBitsA, doubleWithFloatBits(type));
+    data.setDoubleField(kFieldSwipeTypeBitsB, doubleWithFloatBits(type));
+    data.setDoubleField(kFieldSwipeTypeA, static_cast<double>(type));
+    data.setDoubleField(kFieldSwipeTypeB, static_cast<double>(type));
+    data.setIntegerField(kFieldSwipeInverted, (invertedFromDevice || type == kSwipeTypeShowDesktop) ? 1 : 0);
+
+    if (isEnd) {
+        const double exitSpeed = s.state.lastDockSwipeDelta / 100.0;
+        data.setDoubleField(kFieldExitSpeedA, exitSpeed);
+        data.setDoubleField(kFieldExitSpeedB, exitSpeed);
+        systemLog("ExitSpeed: {:f}", exitSpeed);
+        systemLog("Dock Swipe exit: {:f}, originOffset: {:f}, phase: {}, type: {}", 100.0 * s.state.lastDockSwipeDelta,
+                  originOffset, phase, type);
+    } else {
+        systemLog("Dock Swipe delta: {:f} originOffset: {:f}, phase: {}, type: {}", v, originOffset, phase, type);
+    }
+
+    postDockSwipeEvents(events);
+    if (isEnd) scheduleReposts(s, events);
+    if (v != 0) s.state.lastDockSwipeDelta = v;
+}
+
+void TouchSimulator::dockSwipeTimerFired(const DockSwipeEvents& events) {
+    systemLog("{}", "+[TouchSimulator dockSwipeTimerFired:]");
+    postDockSwipeEvents(events);
+}
+
+TouchSimulator::DockSwipeState TouchSimulator::dockSwipeState() {
+    std::lock_guard lock(shared().mutex);
+    return shared().state;
+}
+
+void TouchSimulator::resetProcessWideState() {
+    DockSwipeShared& s = shared();
+    std::shared_ptr<DispatchQueue> released;
+    {
+        std::lock_guard lock(s.mutex);
+        cancelReposts(s);
+        released = std::move(s.repostQueue);
+        s.state = {};
+    }
+    // Released outside the lock: a thread-backed queue waits for its running block,
+    // which may be a re-post waiting for that lock.
+    released.reset();
+}
+
+}  // namespace touchlane

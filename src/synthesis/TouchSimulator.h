@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+
+#include "synthesis/EventRecord.h"
+
+namespace touchlane {
+
+// Trackpad gesture events: rotation, magnification, smart zoom and the dock swipe
+// that switches workspaces, shows the desktop or opens the launcher. Phases are
+// the event phase bits (1 began, 2 changed, 4 ended, 8 cancelled).
+//
+// The dock swipe keeps process-wide state: the accumulated swipe position of the
+// gesture in progress (originOffset) and the last non-zero delta, whose hundredth
+// is the exit speed of the next end. An end is posted again 0.2 s and 0.5 s later
+// on a serial queue of the simulator's own; a new end or a new begin cancels
+// re-posts still pending, so a stale end never lands inside the next gesture.
+class TouchSimulator {
+public:
+    static void postRotationEventWithRotation(double rotation, int32_t phase);
+    static void postMagnificationEventWithMagnification(double magnification, int32_t phase);
+    static void postSmartZoomEvent();
+    // type: 1 horizontal swipe, 2 control centre, 3 show desktop and launcher;
+    // any other type posts nothing.
+    static void postDockSwipeEventWithDelta(double delta, int64_t type, uint16_t phase, bool invertedFromDevice);
+
+    // The two events of a dock swipe step, posted in this order.
+    struct DockSwipeEvents {
+        EventRecord gestureData;
+        EventRecord companion;
+    };
+    // Posts an ended swipe's events again.
+    static void dockSwipeTimerFired(const DockSwipeEvents& events);
+
+    struct DockSwipeState {
+        double originOffset = 0;
+        double lastDockSwipeDelta = 0;
+    };
+    static DockSwipeState dockSwipeState();
+    // Back to the state of a fresh process, pending re-posts dropped (tests: the
+    // re-post queue is made afresh under the next test's queue factory).
+    static void resetProcessWideState();
+};
+
+}  // namespace touchlane

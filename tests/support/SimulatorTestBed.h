@@ -1,0 +1,24 @@
+#pragma once
+
+#include "logging/LogHook.h"
+#include "platform/ManualScheduler.h"
+#include "synthesis/EventSimulators.h"
+#include "synthesis/RecordingWindowSystem.h"
+
+namespace touchlane {
+
+// Virtual time, a recording window system (1920 x 1080) and captured log lines for
+// one test, with the simulators' process-wide values reset before and after it.
+struct SimulatorTestBed {
+    SimulatorTestBed() { resetEventSimulators(); }
+    ~SimulatorTestBed() { resetEventSimulators(); }
+    SimulatorTestBed(const SimulatorTestBed&) = delete;
+    SimulatorTestBed& operator=(const SimulatorTestBed&) = delete;
+
+    VirtualTime time;
+    RecordingWindowSystem windowSystem;
+    WindowSystemOverride windowSystemOverride{windowSystem};
+    LogRecorder log;
+};
+
+}  // namespace touchlane

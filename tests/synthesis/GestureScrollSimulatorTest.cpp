@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/SimulatorTestBed.h"
+#include "synthesis/GestureScrollSimulator.h"
+
+namespace touchlane {
+namespace {
+
+void scroll(int64_t dx, int64_t dy, uint16_t phase, bool inverted = false) {
+    GestureScrollSimulator::postGestureScrollEventWithDeltaX(dx, dy, phase, true, inverted);
+}
+
+TEST(GestureScrollSimulator, BeganPostsTheScrollWheelEventThenTheGestureEvent) {
+    SimulatorTestBed bed;
+    scroll(3, 0, 1);
+    EXPECT_EQ(bed.windowSystem.lines(),
+              (std::vector<std::string>{
+                  R"({"double":{},"int":{"11":0,"12":1,"123":0,"137":0,"55":22,"88":1,"93":0,"94":65536,"96":0,"97":3,"99":1},"source":false,"t":1000.0,"tap":1,"timestamp":1000000000,"type":0})",
+                  R"({"double":{"116":5.01,"119":-0.0},"int":{"110":6,"132":1,"55":29},"source":false,"t":1000.0,"tap":1,"timestamp":1000000000,"type":0})",
+              }));
+    EXPECT_EQ(bed.log.messages().front(), "Scroll delta: dx: 3, dy: 0, phase: 1");
+}
+
+TEST(GestureScrollSimulator, LinesCarryTheirRemainderUntilTheNextBegan) {
+    SimulatorTestBed bed;
+    scroll(3, 0, 1);
+    for (int64_t lines : {0, 0, 1}) {  // 0.3 lines a call after the first whole line
+        bed.windowSystem.clear();
+        bed.time.advanceBy(16);
+        scroll(3, 0, 2);
+        auto events = bed.windowSystem.events();
+        ASSERT_EQ(events.size(), 2u);
+        EXPECT_EQ(events[0].record.integerField(12), lines);
+        EXPECT_EQ(events[0].record.integerField(94), lines * 65536);
+        EXPECT_EQ(events[0].record.integerField(99), 2);
+        EXPECT_EQ(events[0].record.timestamp, uint64_t(bed.time.now() * 1e6));
+        EXPECT_EQ(events[1].record.integerField(132), 2);
+    }
+    scroll(3, 0, 2);  // leaves an error of -0.4 behind
+    bed.windowSystem.clear();
+    scroll(0, -25, 1, true);
+    const EventRecord wheel = bed.windowSystem.events()[0].record;
+    EXPECT_EQ(wheel.integerField(11), -3) << "-2.5 lines, rounded away from zero on a fresh start";
+    EXPECT_EQ(wheel.integerField(93), -3 * 65536);
+    EXPECT_EQ(wheel.integerField(96), -25);
+    EXPECT_EQ(wheel.integerField(12), 0);
+    EXPECT_EQ(wheel.integerField(137), 1);
+    EXPECT_EQ(bed.windowSystem.events()[1].record.doubleField(119), -41.75);
+}
+
+TEST(GestureScrollSimulator, EndsZeroDeltasAndInvalidPhases) {
+    struct Case {
+        int64_t dx;
+        uint16_t phase;
+        std::vector<std::string> lines;
+        const char* logged;
+    } cases[] = {
+        {0, 2, {}, "Trying to post gesture scroll with zero deltas while phase is not kIOHIDEventPhaseEnded - ignoring!"},
+        {0, 4,
+         {R"({"double":{},"int":{"11":0,"12":0,"123":0,"137":0,"55":22,"88":1,"93":0,"94":0,"96":0,"97":0,"99":4},"source":false,"t":1000.0,"tap":1,"timestamp":1000000000,"type":0})",
+          R"({"double":{"116":-0.0,"119":-0.0},"int":{"110":6,"132":4,"55":29},"source":false,"t":1000.0,"tap":1,"timestamp":1000000000,"type":0})"},
+         "Scroll delta: dx: 0, dy: 0, phase: 4"},
+        {5, 8, {}, "Trying to send GestureScroll with invalid IOHIDEventPhase: 8"},
+        {5, 0, {}, "Trying to send GestureScroll with invalid IOHIDEventPhase: 0"},
+    };
+    for (const auto& c : cases) {
+        SimulatorTestBed bed;
+        scroll(c.dx, 0, c.phase);
+        EXPECT_EQ(bed.windowSystem.lines(), c.lines) << c.phase;
+        EXPECT_TRUE(bed.log.contains(c.logged)) << c.phase;
+    }
+    SimulatorTestBed bed;
+    GestureScrollSimulator::postGestureScrollEventWithGestureVector({1, 1}, {1, 1}, {1, 1}, {9, 9}, 2, 1, false);
+    EXPECT_EQ(bed.windowSystem.size(), 0u) << "a phase and a momentum phase together post nothing";
+}
+
+}  // namespace
+}  // namespace touchlane

@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/SimulatorTestBed.h"
+#include "synthesis/TouchSimulator.h"
+
+namespace touchlane {
+namespace {
+
+TEST(TouchSimulator, RotationMagnificationAndSmartZoomRecords) {
+    SimulatorTestBed bed;
+    TouchSimulator::postRotationEventWithRotation(-0.5, 1);
+    TouchSimulator::postMagnificationEventWithMagnification(0.0, 4);
+    TouchSimulator::postSmartZoomEvent();
+    EXPECT_EQ(bed.windowSystem.lines(),
+              (std::vector<std::string>{
+                  R"({"double":{"114":-0.5},"int":{"110":5,"132":1,"55":29},"source":false,"t":1000.0,"tap":0,"type":0})",
+                  R"({"double":{"113":0.0},"int":{"110":8,"132":4},"source":false,"t":1000.0,"tap":0,"type":29})",
+                  R"({"double":{},"int":{"110":22,"55":29},"source":false,"t":1000.0,"tap":0,"type":0})",
+              }));
+    EXPECT_EQ(bed.log.messages(), (std::vector<std::string>{"Posting roration event with amount: -0.500000, phase: 1",
+                                                            "Posting magnification event with amount: 0.000000, phase: 4"}));
+}
+
+// Posts the steps; answers the gesture-data event of each post, after checking
+// that its companion event follows it.
+std::vector<EventRecord> swipe(SimulatorTestBed& bed, std::vector<std::pair<double, uint16_t>> steps, int64_t type,
+                               bool inverted) {
+    for (auto [delta, phase] : steps) TouchSimulator::postDockSwipeEventWithDelta(delta, type, phase, inverted);
+    std::vector<EventRecord> data;
+    auto lines = bed.windowSystem.lines();
+    for (size_t i = 0; i < lines.size(); i += 2) {
+        EXPECT_EQ(lines[i + 1].rfind(R"({"double":{"41":33231.0,"55":29.0},"int":{},"source":false,)", 0), 0u);
+        data.push_back(bed.windowSystem.events()[i].record);
+    }
+    return data;
+}
+
+TEST(TouchSimulator, DockSwipeAccumulatesTheOffsetAndEndsWithTheExitSpeed) {
+    SimulatorTestBed bed;
+    auto data = swipe(bed, {{10, 1}, {5, 2}, {0, 2}, {0, 4}}, 1, false);
+    ASSERT_EQ(data.size(), 3u) << "a zero change posts nothing";
+    EXPECT_EQ(bed.windowSystem.lines()[0],
+              R"({"double":{"110":23.0,"119":1.401298464324817e-45,"123":1.0,"124":10.0,"132":1.0,"134":1.0,"139":1.401298464324817e-45,"165":1.0,"41":33231.0,"55":30.0},"int":{"135":1092616192,"136":0},"source":false,"t":1000.0,"tap":1,"type":0})");
+    EXPECT_EQ(data[1].doubleField(124), 15.0);
+    EXPECT_EQ(data[1].integerField(135), std::bit_cast<uint32_t>(15.0f));
+    EXPECT_FALSE(data[1].doubleField(129));
+    EXPECT_EQ(data[2].doubleField(124), 15.0);
+    EXPECT_EQ(data[2].doubleField(129), 0.05);
+    EXPECT_EQ(data[2].doubleField(130), 0.05);
+    EXPECT_EQ(bed.log.messages(),
+              (std::vector<std::string>{"Dock Swipe delta: 10.000000 originOffset: 10.000000, phase: 1, type: 1",
+                                        "Dock Swipe delta: 5.000000 originOffset: 15.000000, phase: 2, type: 1",
+                                        "ExitSpeed: 0.050000",
+                                        "Dock Swipe exit: 500.000000, originOffset: 15.000000, phase: 4, type: 1"}));
+}
+
+TEST(TouchSimulator, DockSwipeTypesCarryTheirBitPatternsAndDirection) {
+    struct Case {
+        int64_t type;
+        bool inverted;
+        double offset;
+        int64_t field136;
+    } cases[] = {{1, false, 10, 0}, {1, true, 10, 1}, {2, false, 10, 0}, {3, false, -10, 1}, {3, true, 10, 1}};
+    for (const auto& c : cases) {
+        SimulatorTestBed bed;
+        auto data = swipe(bed, {{10, 1}}, c.type, c.inverted);
+        ASSERT_EQ(data.size(), 1u);
+        const double typeBits = std::ldexp(double(c.type), -149);
+        EXPECT_EQ(data[0].doubleField(119), typeBits) << c.type;
+        EXPECT_EQ(data[0].doubleField(139), typeBits) << c.type;
+        EXPECT_EQ(data[0].doubleField(165), double(c.type));
+        EXPECT_EQ(data[0].doubleField(124), c.offset) << c.type;
+        EXPECT_EQ(data[0].integerField(136), c.field136) << c.type << " inverted " << c.inverted;
+    }
+    SimulatorTestBed bed;
+    TouchSimulator::postDockSwipeEventWithDelta(10, 4, 1, false);
+    EXPECT_EQ(bed.windowSystem.size(), 0u) << "an unknown type posts nothing";
+}
+
+// Media times of the posts after the first end (at 1000 ms) and an optional
+// second call at 1199 ms.
+std::vector<double> repostTimes(std::optional<uint16_t> secondPhase) {
+    SimulatorTestBed bed;
+    swipe(bed, {{-8, 1}, {0, 8}}, 2, false);
+    bed.time.advanceBy(199);
+    if (secondPhase) TouchSimulator::postDockSwipeEventWithDelta(0, 2, *secondPhase, false);
+    bed.time.advanceBy(2000);
+    std::vector<double> times;
+    auto events = bed.windowSystem.events();
+    for (size_t i = secondPhase ? 6 : 4; i < events.size(); ++i) times.push_back(events[i].mediaTimeMs);
+    EXPECT_EQ(bed.time.scheduler().pendingTimerCount(), 0u);
+    if (!secondPhase) {
+        // The re-posts are the end's own two events again.
+        EXPECT_EQ(events[4].record, events[2].record);
+        EXPECT_EQ(events[7].record, events[3].record);
+        EXPECT_EQ(bed.log.count("+[TouchSimulator dockSwipeTimerFired:]"), 2u);
+    }
+    return times;
+}
+
+TEST(TouchSimulator, AnEndIsPostedAgainAfter200And500MsUnlessSuperseded) {
+    EXPECT_EQ(repostTimes(std::nullopt), (std::vector<double>{1200, 1200, 1500, 1500}));
+    EXPECT_EQ(repostTimes(4), (std::vector<double>{1399, 1399, 1699, 1699})) << "a second end re-arms";
+    EXPECT_EQ(repostTimes(8), (std::vector<double>{1399, 1399, 1699, 1699})) << "so does a cancel";
+    EXPECT_EQ(repostTimes(1), (std::vector<double>{})) << "a begin cancels them";
+}
+
+}  // namespace
+}  // namespace touchlane
