@@ -45,7 +45,9 @@ struct ThreadQueue::State {
             if (timers.empty()) {
                 wake.wait(lock);
             } else {
-                wake.wait_until(lock, timers.begin()->first.first);
+                // A copy: the timer may be dropped (by the destructor) while we wait.
+                const SteadyTime due = timers.begin()->first.first;
+                wake.wait_until(lock, due);
             }
         }
     }

@@ -2,7 +2,9 @@
 
 #include <bit>
 #include <cmath>
+#include <chrono>
 #include <optional>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -109,6 +111,25 @@ TEST(TouchSimulator, AnEndIsPostedAgainAfter200And500MsUnlessSuperseded) {
     EXPECT_EQ(repostTimes(4), (std::vector<double>{1399, 1399, 1699, 1699})) << "a second end re-arms";
     EXPECT_EQ(repostTimes(8), (std::vector<double>{1399, 1399, 1699, 1699})) << "so does a cancel";
     EXPECT_EQ(repostTimes(1), (std::vector<double>{})) << "a begin cancels them";
+}
+
+}  // namespace
+}  // namespace touchlane
+
+namespace touchlane {
+namespace {
+
+TEST(TouchSimulatorThread, RepostsArriveFromTheirOwnThreadAndResetStopsThemSafely) {
+    resetEventSimulators();  // the re-post queue is made afresh on a real thread
+    RecordingWindowSystem recording;
+    WindowSystemOverride installed(recording);
+    LogRecorder quiet;
+    TouchSimulator::postDockSwipeEventWithDelta(5, 1, 1, false);
+    TouchSimulator::postDockSwipeEventWithDelta(0, 1, 4, false);
+    // Waits for the 200 ms re-post only, well under a second.
+    for (int i = 0; i < 100 && recording.size() < 6; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_GE(recording.size(), 6u);
+    resetEventSimulators();  // stops the queue with the 500 ms re-post still pending
 }
 
 }  // namespace
