@@ -4,9 +4,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "logging/LogHook.h"
+#include "logging/Utf8.h"
 #include "platform/FileDescriptorWrite.h"
 #include "platform/Paths.h"
 #include "platform/TimeFormat.h"
@@ -40,7 +42,8 @@ void Logger::log(const std::string& message) {
     line += '\n';
     writeAll(1, line);
     auto path = logFilePath();
-    if (!path) return;
+    // The log file is UTF-8 text; a line that is not stays on standard output only.
+    if (!path || !isValidUtf8(line)) return;
     // Open, append and close on every line, so that lines from different queues
     // never interleave inside a line and a removed file is simply recreated.
     int fd = ::open(path->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);

@@ -9,11 +9,14 @@ namespace touchlane {
 
 // The logger of tracking, recognition, routing and the user interface: each line
 // is "[yyyy-MM-dd HH:mm:ss:SSS] message", printed to standard output and, once a
-// log name is set, appended to that file in the logs folder.
+// log name is set, appended to that file in the logs folder (only when the line
+// is valid UTF-8). May be called from any thread.
 class Logger {
 public:
-    // Creates the logs folder (errors ignored).
+    // Creates the logs folder (errors ignored). Stops the program when the path is
+    // empty: a logger with nowhere to write is a programming error.
     explicit Logger(std::string logsDirectoryPath);
+    // Logs into Paths::logsDirectory(), fixed at first use.
     static Logger& shared();
 
     void log(const std::string& message);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace touchlane {
+
+// How many of the logs folder's files survive a clean-up, given their sizes
+// newest first: files are kept up to (not including) the first one at which the
+// running total passes 100 MiB, and never more than 100. When even the newest file
+// alone passes the limit it is kept anyway, unless it is archived, so a run never
+// loses the log it is writing.
+size_t logFilesToKeep(const std::vector<uint64_t>& sizesNewestFirst, bool newestIsArchived);
+
+inline constexpr uint64_t kLogFolderByteLimit = 100ull * 1024 * 1024;
+inline constexpr size_t kLogFolderFileLimit = 100;
+
+}  // namespace touchlane

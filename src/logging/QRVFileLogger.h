@@ -1,0 +1,67 @@
+#pragma once
+
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "logging/QRVLogCatcher.h"
+#include "logging/QRVLogFileInfo.h"
+
+namespace touchlane {
+
+// Writes what the process prints to standard error into this run's log file,
+// and keeps the logs folder from growing without bound. Messages arrive from the
+// catcher's reading thread; everything else is called from the start-up code.
+// All operations are safe to call from any thread.
+class QRVFileLogger {
+public:
+    // The process-wide file logger, fed by QRVLogCatcher::shared(). Lives until
+    // the process ends.
+    static QRVFileLogger& fileLogger();
+
+    explicit QRVFileLogger(QRVLogCatcher& catcher);
+    ~QRVFileLogger();
+    QRVFileLogger(const QRVFileLogger&) = delete;
+    QRVFileLogger& operator=(const QRVFileLogger&) = delete;
+
+    // Sets the folder (none: the default) and the file name (empty: a name from
+    // the current time), then enables.
+    void startWithLogsDirectory(std::optional<std::string> logsDirectory, std::string logName);
+    // Creates this run's file and starts receiving the catcher's messages. Only
+    // the first call does anything.
+    void enable();
+
+    // The folder set at start, else Paths::logsDirectory(); created when missing.
+    std::string logsDirectory();
+    std::string newLogFileName() const;
+    // Creates a fresh empty file named logName (or newLogFileName()), numbering
+    // it " 2", " 3"... before the extension when the name is taken, then cleans
+    // up old files. Returns its path.
+    std::string createNewLogFile();
+    // Appends the message, ending it with a newline when it has none.
+    void logMessage(std::string_view message);
+    // Deletes the oldest files beyond 100 files or 100 MiB (see logFilesToKeep).
+    void deleteOldLogFiles();
+
+    std::vector<std::string> unsortedLogFilePaths();
+    std::vector<QRVLogFileInfo> unsortedLogFileInfos();
+    // Newest first.
+    std::vector<QRVLogFileInfo> sortedLogFileInfos();
+
+    std::optional<std::string> currentLogFilePath() const;
+    std::string logName() const;
+
+private:
+    QRVLogCatcher& catcher_;
+    mutable std::mutex mutex_;
+    std::optional<std::string> logsDirectory_;
+    std::string logName_;
+    std::optional<std::string> currentLogFilePath_;
+    int currentLogFileFd_ = -1;
+    bool enabled_ = false;
+    std::optional<QRVLogCatcher::BlockId> catcherBlock_;
+};
+
+}  // namespace touchlane

@@ -1,0 +1,71 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "LogTestSupport.h"
+#include "logging/QRVEyeService.h"
+#include "platform/FileDescriptorWrite.h"
+
+namespace touchlane {
+namespace {
+
+using testing::countOccurrences;
+
+constexpr int kTimeoutMs = 20000;
+
+// The child does what the agent does at start-up, then writes to standard error,
+// each piece read before the next is written. A non-zero exit names the step.
+[[noreturn]] void runCapturingChild(int stdoutFd, const std::string& stateHome) {
+    ::dup2(stdoutFd, STDOUT_FILENO);
+    ::setenv("XDG_STATE_HOME", stateHome.c_str(), 1);
+    if (!QRVLogCatcher::startCapturingStandardError()) ::_exit(2);
+    QRVEyeService::service().enableServiceFeature(QRVEyeService::kFeatureLogFile, "capture.log");
+    for (const char* piece : {"a line on standard error\n", "written in ", "two pieces\n", "no newline yet"}) {
+        if (!writeAll(STDERR_FILENO, piece)) ::_exit(3);
+        if (!QRVLogCatcher::shared().waitUntilDrained(kTimeoutMs)) ::_exit(4);
+    }
+    ::_exit(0);
+}
+
+TEST(StandardErrorCapture, LinesWrittenToStandardErrorReachTheLogFileAndStandardOutputOnce) {
+    testing::TempDir temp;
+    int output[2];
+    ASSERT_EQ(::pipe2(output, O_CLOEXEC), 0);
+    std::fflush(nullptr);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) runCapturingChild(output[1], temp / "state");
+    ::close(output[1]);
+    std::string echoed;
+    char buffer[4096];
+    pollfd watched{output[0], POLLIN, 0};
+    ssize_t n = 0;
+    while (::poll(&watched, 1, kTimeoutMs) > 0 && (n = ::read(output[0], buffer, sizeof buffer)) > 0) {
+        echoed.append(buffer, static_cast<size_t>(n));
+    }
+    ::close(output[0]);
+    if (n != 0) ::kill(child, SIGKILL);  // timed out before the child closed its output
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status << ", output:\n" << echoed;
+
+    const std::string logPath = temp / "state/tests_logging/logs/capture.log";
+    const std::string logged = testing::readFile(logPath);
+    EXPECT_EQ(countOccurrences(logged, "] QRVFileLogger path -> " + logPath + "\n"), 1u) << logged;
+    for (std::string line : {"a line on standard error\n", "written in two pieces\n"}) {
+        EXPECT_EQ(countOccurrences(logged, line), 1u) << logged;
+        EXPECT_EQ(countOccurrences(echoed, line), 1u) << echoed;
+    }
+    // An unfinished line is echoed at once but waits for its newline to be logged.
+    EXPECT_EQ(countOccurrences(echoed, "no newline yet"), 1u);
+    EXPECT_EQ(countOccurrences(logged, "no newline yet"), 0u);
+}
+
+}  // namespace
+}  // namespace touchlane
