@@ -1,0 +1,44 @@
+#pragma once
+
+#include <functional>
+#include <istream>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "input/TouchDataSink.h"
+
+namespace touchlane {
+
+// Makes the touch sink that receives the parsed reports of one replay: the
+// router in the tool, a fake in tests. `debug` asks for its debug logging.
+using ReplaySinkFactory = std::function<std::shared_ptr<TouchDataSink>(bool debug)>;
+
+struct ReplayOptions {
+    // Where the event record lines go, one per posted event.
+    std::ostream* events = nullptr;
+    // Where every log line goes, in order; none discards them.
+    std::ostream* log = nullptr;
+    bool debug = false;
+    ReplaySinkFactory makeSink;
+};
+
+struct ReplayOutcome {
+    bool ok = true;
+    std::string error;       // "line N: why" when a trace line is malformed
+    size_t directives = 0;   // directives played before the end or the error
+    size_t reports = 0;      // HID reports fed to the parser
+    double endTimeMs = 0;    // virtual time at the end
+};
+
+// Plays a trace through the report parser and the touch sink in virtual time,
+// with a window system that writes every posted event as a record line. The
+// same trace always gives the same output.
+ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options);
+
+// How long after the last directive the replay keeps running, so that deferred
+// clicks still fire.
+inline constexpr double kReplayTailMs = 2000.0;
+
+}  // namespace touchlane
