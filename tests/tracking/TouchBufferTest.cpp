@@ -93,23 +93,6 @@ TEST(TouchBuffer, HistoryKeepsTheTenNewestRecords) {
     EXPECT_EQ(f.buffer.lastRecognizedSequence(), std::nullopt);
 }
 
-TEST(TouchBuffer, HistoryQueries) {
-    Fixture f;
-    f.record(GestureType::doubleTap, 2, 1100);
-    f.record(GestureType::doubleTap, 2, 1200);
-    f.record(GestureType::singleTap, 1, 1300);
-    f.record(GestureType::scroll, 2, 1400);
-    f.record(GestureType::singleTap, 1, 1500);
-    const auto found = f.buffer.lastRecognizedSequence(
-        [](const RecognizedSequenceRecord& r) { return r.gestureType == GestureType::doubleTap; });
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->endTimestamp, 1200.0);
-    EXPECT_EQ(found->initialTouchCount, 2);
-    EXPECT_EQ(found->centerPointMac, (Point{1, 2}));
-    EXPECT_EQ(f.buffer.lastRecognizedSequence([](const auto&) { return false; }), std::nullopt);
-    EXPECT_EQ(f.buffer.recentRecognizedSequences(2).front().gestureType, GestureType::scroll);
-}
-
 TEST(TouchBuffer, RecordFallsBackToTheResultTimeWithoutAnEnd) {
     Fixture f;
     auto sequence = std::make_shared<TouchSequence>();

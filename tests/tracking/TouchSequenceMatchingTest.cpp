@@ -190,14 +190,5 @@ TEST(TouchSequenceMatching, FrameWithoutContactListIsStoredButChangesNothing) {
     EXPECT_EQ(d.sequence.maxTouchesInWindow(), 1);
 }
 
-TEST(TouchSequenceMatching, SequenceNumbersIncreaseByOne) {
-    ManualClock clock;
-    ClockOverride guard(clock);
-    TouchSequence first;
-    TouchSequence second;
-    EXPECT_EQ(second.sequenceId(), first.sequenceId() + 1);
-    EXPECT_EQ(first.startTimestamp(), 1000.0);
-}
-
 }  // namespace
 }  // namespace touchlane
