@@ -190,5 +190,16 @@ TEST(TouchSequenceMatching, FrameWithoutContactListIsStoredButChangesNothing) {
     EXPECT_EQ(d.sequence.maxTouchesInWindow(), 1);
 }
 
+TEST(TouchSequenceMatching, MissingFrameOrContactIsSkippedNotDereferenced) {
+    SequenceDriver d;
+    auto withHole = frame({down(0, 1000, 1000), down(1, 9000, 1000)});
+    withHole->touchDataArray->insert(withHole->touchDataArray->begin() + 1, nullptr);
+    d.sequence.addFrame(withHole, 1005);
+    d.sequence.addFrame(nullptr, 1010);
+    EXPECT_EQ(d.sequence.trackedPointCount(), 2);
+    EXPECT_EQ(d.sequence.maxTouchesInWindow(), 2);
+    EXPECT_EQ(d.sequence.rawTouchData().size(), 2u);
+}
+
 }  // namespace
 }  // namespace touchlane
