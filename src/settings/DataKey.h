@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace touchlane {
+
+// The setting keys; rawValue gives the key string stored in the settings file.
+enum class DataKey {
+    // Whether a supported touch device is connected (number 0/1).
+    usbConnectionStatus,
+    // Whether the user has made a launch-at-login choice (number 0/1).
+    launchAtLoginUserDidDisable,
+};
+
+const std::string& rawValue(DataKey key);
+
+// The key strings, for callers that work with plain strings.
+struct DataKeyConstants {
+    static const std::string& usbConnectionStatus();
+    static const std::string& launchAtLoginUserDidDisable();
+};
+
+}  // namespace touchlane
