@@ -29,7 +29,6 @@ constexpr uint32_t kFieldExitSpeedA = 129;
 constexpr uint32_t kFieldExitSpeedB = 130;
 constexpr uint32_t kFieldPhaseCopy = 134;
 
-constexpr int64_t kSwipeTypeShowDesktop = 3;
 constexpr double kRepostShortDelayMs = 200.0;
 constexpr double kRepostLongDelayMs = 500.0;
 
@@ -121,11 +120,11 @@ void TouchSimulator::postSmartZoomEvent() {
 
 void TouchSimulator::postDockSwipeEventWithDelta(double delta, int64_t type, uint16_t phase,
                                                  bool invertedFromDevice) {
-    if (type < 1 || type > 3) {
+    if (type < kDockSwipeHorizontal || type > kDockSwipeShowDesktop) {
         systemLog("Dock swipe with unknown type {} not posted", type);
         return;
     }
-    const double v = (type == kSwipeTypeShowDesktop && !invertedFromDevice) ? -delta : delta;
+    const double v = (type == kDockSwipeShowDesktop && !invertedFromDevice) ? -delta : delta;
     const bool isEnd = phase == kPhaseEnded || phase == kPhaseCancelled;
 
     DockSwipeShared& s = shared();
@@ -155,7 +154,7 @@ void TouchSimulator::postDockSwipeEventWithDelta(double delta, int64_t type, uin
     data.setDoubleField(kFieldSwipeTypeBitsB, doubleWithFloatBits(type));
     data.setDoubleField(kFieldSwipeTypeA, static_cast<double>(type));
     data.setDoubleField(kFieldSwipeTypeB, static_cast<double>(type));
-    data.setIntegerField(kFieldSwipeInverted, (invertedFromDevice || type == kSwipeTypeShowDesktop) ? 1 : 0);
+    data.setIntegerField(kFieldSwipeInverted, (invertedFromDevice || type == kDockSwipeShowDesktop) ? 1 : 0);
 
     if (isEnd) {
         const double exitSpeed = s.state.lastDockSwipeDelta / 100.0;

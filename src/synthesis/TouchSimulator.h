@@ -20,8 +20,12 @@ public:
     static void postRotationEventWithRotation(double rotation, int32_t phase);
     static void postMagnificationEventWithMagnification(double magnification, int32_t phase);
     static void postSmartZoomEvent();
-    // type: 1 horizontal swipe, 2 control centre, 3 show desktop and launcher;
-    // any other type posts nothing.
+    // Dock swipe types.
+    static constexpr int64_t kDockSwipeHorizontal = 1;
+    static constexpr int64_t kDockSwipeControlCenter = 2;
+    static constexpr int64_t kDockSwipeShowDesktop = 3;  // also the launcher
+
+    // Any other type posts nothing.
     static void postDockSwipeEventWithDelta(double delta, int64_t type, uint16_t phase, bool invertedFromDevice);
 
     // The two events of a dock swipe step, posted in this order.

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "input/TouchModels.h"
+#include "routing/MultiTouchEvent.h"
+#include "support/SimulatorTestBed.h"
+
+namespace touchlane {
+namespace {
+
+using S = TrackpadState;
+
+struct Bed : SimulatorTestBed {
+    Bed() {
+        MultiTouchEvent::resetTransientState();
+        log.clear();
+    }
+    ~Bed() { MultiTouchEvent::resetTransientState(); }
+    // Every posted gesture event (the scroll-wheel events of a scroll left out).
+    std::vector<EventRecord> gestures() {
+        std::vector<EventRecord> out;
+        for (const auto& e : windowSystem.events()) {
+            if (e.record.integerField(55) != 22) out.push_back(e.record);
+        }
+        return out;
+    }
+};
+
+using Calls = std::vector<std::pair<double, S>>;
+using Posted = std::vector<std::pair<double, int64_t>>;
+
+// (amount, phase) of each posted magnification (field 113) or rotation (114).
+Posted amounts(const std::vector<EventRecord>& events, uint32_t field) {
+    Posted out;
+    for (const auto& e : events) out.emplace_back(*e.doubleField(field), *e.integerField(132));
+    return out;
+}
+
+TEST(MultiTouchEvent, ScrollPostsWholePointsAndCarriesTheRest) {
+    Bed bed;
+    MultiTouchEvent::scrollWithDx(0, 0.6, S::changed);
+    EXPECT_EQ(bed.windowSystem.size(), 0u);
+    MultiTouchEvent::scrollWithDx(0, 0.6, S::changed);
+    MultiTouchEvent::scrollWithDx(-1.5, 0.6, S::changed);  // 0.2 + 0.6 carried: y stays below a point
+    MultiTouchEvent::scrollWithDx(0.2, 0.4, S::begin);     // a begin drops the residue
+    MultiTouchEvent::scrollWithDx(0, 0, S::ended);
+    MultiTouchEvent::scrollWithDx(5, 5, S::none);
+    std::vector<std::vector<int64_t>> posted;  // point deltas x, y and the phase
+    for (const auto& e : bed.windowSystem.events()) {
+        if (e.record.integerField(55) == 22) {
+            posted.push_back({*e.record.integerField(97), *e.record.integerField(96), *e.record.integerField(99)});
+        }
+    }
+    EXPECT_EQ(posted, (std::vector<std::vector<int64_t>>{{0, 1, 2}, {-1, 0, 2}, {0, 0, 4}}));
+    EXPECT_EQ(bed.log.messages().front(), "Scroll trackState = changed, dx = 0.0, dy = 0.6");
+}
+
+TEST(MultiTouchEvent, PinchAndRotationStartAtTheirThresholds) {
+    const double deg = -180.0 / std::numbers::pi * 0.5;  // posted degrees per radian
+    struct Case {
+        const char* name;
+        void (*operation)(double, S);
+        uint32_t field;
+        Calls calls;
+        Posted posted;
+    } cases[] = {
+        {"pinch steps accumulate until 0.0025, tiny steps are dropped", MultiTouchEvent::zoomWithOffset, 113,
+         {{0.001, S::begin}, {0.001, S::changed}, {0.001, S::changed}, {0.0005, S::changed}, {0.001, S::changed},
+          {0.0, S::ended}},
+         {{0.003, 1}, {0.001, 2}, {0.0, 4}}},
+        {"a large pinch begins at once; its end posts its own step first", MultiTouchEvent::zoomWithOffset, 113,
+         {{0.01, S::begin}, {0.002, S::ended}}, {{0.01, 1}, {0.002, 2}, {0.0, 4}}},
+        {"a pinch that never started posts nothing", MultiTouchEvent::zoomWithOffset, 113,
+         {{0.001, S::begin}, {0.001, S::changed}, {0.001, S::ended}, {0.01, S::none}}, {}},
+        {"a rotation of 0.02 rad begins at once", MultiTouchEvent::rotateWithOffset, 114, {{0.02, S::begin}},
+         {{-0.5729577951308232, 1}}},
+        {"rotation steps post from 0.012 on, the end flushes the rest", MultiTouchEvent::rotateWithOffset, 114,
+         {{0.02, S::begin}, {0.005, S::changed}, {0.005, S::changed}, {0.005, S::changed}, {0.005, S::changed},
+          {0.0, S::ended}},
+         {{0.02 * deg, 1}, {0.015 * deg, 2}, {0.005 * deg, 2}, {-0.0, 4}}},
+        {"a small rotation begins on the changed call reaching the step", MultiTouchEvent::rotateWithOffset, 114,
+         {{0.005, S::begin}, {0.01, S::changed}}, {{0.015 * deg, 1}}},
+        {"a rotation that never started has no end", MultiTouchEvent::rotateWithOffset, 114,
+         {{0.005, S::begin}, {0.0, S::ended}}, {}},
+    };
+    for (const auto& c : cases) {
+        Bed bed;
+        for (auto [amount, phase] : c.calls) c.operation(amount, phase);
+        Posted posted = amounts(bed.gestures(), c.field);
+        ASSERT_EQ(posted.size(), c.posted.size()) << c.name;
+        for (size_t i = 0; i < posted.size(); ++i) {
+            EXPECT_NEAR(posted[i].first, c.posted[i].first, 1e-12) << c.name << " #" << i;
+            EXPECT_EQ(posted[i].second, c.posted[i].second) << c.name << " #" << i;
+        }
+        // A rotation ends with negative zero, a pinch with plain zero.
+        if (!posted.empty() && posted.back().second == 4) {
+            EXPECT_EQ(std::signbit(posted.back().first), c.field == 114) << c.name;
+        }
+    }
+}
+
+TEST(MultiTouchEvent, SwipesAreFractionsOfTheDisplay) {
+    struct Case {
+        std::function<void(double, S)> operation;
+        double originOffset;  // as the dock swipe stores it, type 3 reversed
+        double type;
+        int64_t inverted;
+        const char* logged;
+    } cases[] = {
+        {MultiTouchEvent::swipeWithOffset, -0.05, 1, 1, "Swipe trackState = begin, offset = 100.0"},
+        {MultiTouchEvent::showControlCenterWithOffset, -0.1, 2, 0, "Show control center trackState = begin, offset = 100.0"},
+        {MultiTouchEvent::showDesktopWithOffset, 0.1, 3, 1, "Show desktop trackState = begin, offset = 100.0"},
+        {MultiTouchEvent::showLaunchpadWithOffset, -0.2, 3, 1, "Show launchpad trackState = begin, offset = 100.0"},
+    };
+    for (const auto& c : cases) {
+        Bed bed;
+        bed.windowSystem.setMainDisplayBounds({0, 0, 2000, 1000});
+        c.operation(100, S::none);
+        EXPECT_EQ(bed.windowSystem.size(), 0u) << c.logged;
+        c.operation(100, S::begin);
+        auto events = bed.windowSystem.events();
+        ASSERT_EQ(events.size(), 2u) << c.logged;
+        EXPECT_DOUBLE_EQ(*events[0].record.doubleField(124), c.originOffset) << c.logged;
+        EXPECT_EQ(events[0].record.doubleField(123), c.type) << c.logged;
+        EXPECT_EQ(events[0].record.integerField(136), c.inverted) << c.logged;
+        EXPECT_TRUE(bed.log.contains(c.logged));
+    }
+}
+
+TEST(MultiTouchEvent, SmartZoomOnlyOnEndedResetAndTheLegacyEntry) {
+    Bed bed;
+    MultiTouchEvent::startSmartZoom(S::begin);
+    EXPECT_EQ(bed.windowSystem.size(), 0u);
+    MultiTouchEvent::startSmartZoom(S::ended);
+    EXPECT_EQ(bed.gestures().at(0).integerField(110), 22);
+
+    bed.windowSystem.clear();
+    MultiTouchEvent::scrollWithDx(0.9, 0, S::changed);
+    MultiTouchEvent::zoomWithOffset(0.01, S::begin);
+    MultiTouchEvent::rotateWithOffset(0.005, S::begin);
+    MultiTouchEvent::resetTransientState();
+    MultiTouchEvent::scrollWithDx(0.9, 0, S::changed);
+    MultiTouchEvent::zoomWithOffset(0, S::ended);
+    MultiTouchEvent::rotateWithOffset(0.01, S::changed);
+    EXPECT_EQ(amounts(bed.gestures(), 113), (Posted{{0.01, 1}}))
+        << "after the reset no residue scrolls, the pinch has no end and the rotation does not start";
+
+    bed.log.clear();
+    MultiTouchEvent().handleMultiTouchData(MultiTouchModel{});
+    EXPECT_EQ(bed.log.messages(), (std::vector<std::string>{"[Deprecated] handleMultiTouchData — use TouchEventRouter"}));
+    MultiTouchEvent::resetTransientState();
+    EXPECT_TRUE(bed.log.contains("Multi-touch transient state reset"));
+}
+
+}  // namespace
+}  // namespace touchlane
