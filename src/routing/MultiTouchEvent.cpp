@@ -1,7 +1,6 @@
 #include "routing/MultiTouchEvent.h"
 
 #include <cmath>
-#include <limits>
 #include <mutex>
 #include <numbers>
 #include <optional>
@@ -10,6 +9,7 @@
 #include "logging/Logger.h"
 #include "synthesis/EventNumbers.h"
 #include "synthesis/GestureScrollSimulator.h"
+#include "synthesis/SaturatingTruncation.h"
 #include "synthesis/TouchSimulator.h"
 #include "synthesis/WindowSystem.h"
 #include "tracking/DecimalFormat.h"
@@ -58,15 +58,6 @@ void log(const Parts&... parts) {
 
 std::string decimal(double v) { return formatDecimal(v); }
 
-// The whole points of a movement, toward zero; saturates rather than overflowing.
-int64_t wholePart(double v) {
-    constexpr double kLimit = 9223372036854775807.0;
-    if (std::isnan(v)) return 0;
-    if (v >= kLimit) return std::numeric_limits<int64_t>::max();
-    if (v <= -kLimit) return std::numeric_limits<int64_t>::min();
-    return static_cast<int64_t>(v);
-}
-
 double rotationDegrees(double radians) {
     return radians * (-180.0 / std::numbers::pi) * TouchConfiguration::rotationScale;
 }
@@ -92,8 +83,8 @@ void MultiTouchEvent::scrollWithDx(double dx, double dy, TrackpadState s) {
         const bool begins = s == TrackpadState::begin;
         const double sumX = (begins ? 0 : state.scrollResidualX) + dx;
         const double sumY = (begins ? 0 : state.scrollResidualY) + dy;
-        wholeX = wholePart(sumX);
-        wholeY = wholePart(sumY);
+        wholeX = saturatingTruncation(sumX);
+        wholeY = saturatingTruncation(sumY);
         const bool ends = s == TrackpadState::ended;
         state.scrollResidualX = ends || !std::isfinite(sumX) ? 0 : sumX - double(wholeX);
         state.scrollResidualY = ends || !std::isfinite(sumY) ? 0 : sumY - double(wholeY);

@@ -8,6 +8,7 @@
 #include "platform/Clock.h"
 #include "platform/SystemLog.h"
 #include "synthesis/EventNumbers.h"
+#include "synthesis/SaturatingTruncation.h"
 #include "synthesis/VectorSubPixelator.h"
 #include "synthesis/VectorUtility.h"
 #include "synthesis/WindowSystem.h"
@@ -37,17 +38,8 @@ double roundedLine(double v) {
     return std::trunc(v);
 }
 
-// Truncation toward zero that saturates instead of overflowing.
-int64_t truncated(double v) {
-    constexpr double kLimit = 9223372036854775807.0;  // 2^63, as a double
-    if (std::isnan(v)) return 0;
-    if (v >= kLimit) return std::numeric_limits<int64_t>::max();
-    if (v <= -kLimit) return std::numeric_limits<int64_t>::min();
-    return static_cast<int64_t>(v);
-}
-
 // 16.16 fixed point.
-int64_t fixedPoint16(double v) { return truncated(std::round(v * 65536.0)); }
+int64_t fixedPoint16(double v) { return saturatingTruncation(std::round(v * 65536.0)); }
 
 // The receiver tells a zero component from a missing one by its sign bit.
 double gestureComponent(double v) { return v == 0 ? -0.0 : v; }
@@ -107,11 +99,11 @@ void GestureScrollSimulator::postGestureScrollEventWithGestureVector(Point gestu
     scroll.setIntegerField(kFieldEventType, kScrollWheel);
     scroll.setIntegerField(kFieldScrollIsContinuous, 1);
     scroll.setIntegerField(kFieldScrollInvertedFromDevice, invertedFromDevice ? 1 : 0);
-    scroll.setIntegerField(kFieldScrollDeltaAxis1, truncated(scrollVectorLineInt.y));
-    scroll.setIntegerField(kFieldScrollPointDeltaAxis1, truncated(scrollVectorPoint.y));
+    scroll.setIntegerField(kFieldScrollDeltaAxis1, saturatingTruncation(scrollVectorLineInt.y));
+    scroll.setIntegerField(kFieldScrollPointDeltaAxis1, saturatingTruncation(scrollVectorPoint.y));
     scroll.setIntegerField(kFieldScrollFixedPtDeltaAxis1, fixedPoint16(scrollVectorLine.y));
-    scroll.setIntegerField(kFieldScrollDeltaAxis2, truncated(scrollVectorLineInt.x));
-    scroll.setIntegerField(kFieldScrollPointDeltaAxis2, truncated(scrollVectorPoint.x));
+    scroll.setIntegerField(kFieldScrollDeltaAxis2, saturatingTruncation(scrollVectorLineInt.x));
+    scroll.setIntegerField(kFieldScrollPointDeltaAxis2, saturatingTruncation(scrollVectorPoint.x));
     scroll.setIntegerField(kFieldScrollFixedPtDeltaAxis2, fixedPoint16(scrollVectorLine.x));
     scroll.setIntegerField(kFieldScrollPhase, phase);
     scroll.setIntegerField(kFieldScrollMomentumPhase, momentumPhase);
