@@ -51,32 +51,23 @@ struct DatabaseValue<bool> {
     static std::optional<bool> fromValue(const PropertyListValue& stored) { return stored.boolValue(); }
 };
 
-template <>
-struct DatabaseValue<std::string> {
-    static PropertyListValue toValue(const std::string& value) { return PropertyListValue(value); }
-    static std::optional<std::string> fromValue(const PropertyListValue& stored) {
-        if (auto text = stored.stringValue()) return *text;
+// Types stored as one kind and read back only from that kind.
+template <typename T, const T* (PropertyListValue::*read)() const>
+struct SingleKindDatabaseValue {
+    static PropertyListValue toValue(const T& value) { return PropertyListValue(value); }
+    static std::optional<T> fromValue(const PropertyListValue& stored) {
+        if (const T* value = (stored.*read)()) return *value;
         return std::nullopt;
     }
 };
 
 template <>
-struct DatabaseValue<PropertyListArray> {
-    static PropertyListValue toValue(const PropertyListArray& value) { return PropertyListValue(value); }
-    static std::optional<PropertyListArray> fromValue(const PropertyListValue& stored) {
-        if (auto array = stored.arrayValue()) return *array;
-        return std::nullopt;
-    }
-};
-
+struct DatabaseValue<std::string> : SingleKindDatabaseValue<std::string, &PropertyListValue::stringValue> {};
 template <>
-struct DatabaseValue<PropertyListDictionary> {
-    static PropertyListValue toValue(const PropertyListDictionary& value) { return PropertyListValue(value); }
-    static std::optional<PropertyListDictionary> fromValue(const PropertyListValue& stored) {
-        if (auto dictionary = stored.dictionaryValue()) return *dictionary;
-        return std::nullopt;
-    }
-};
+struct DatabaseValue<PropertyListArray> : SingleKindDatabaseValue<PropertyListArray, &PropertyListValue::arrayValue> {};
+template <>
+struct DatabaseValue<PropertyListDictionary>
+    : SingleKindDatabaseValue<PropertyListDictionary, &PropertyListValue::dictionaryValue> {};
 
 // Any stored value, whatever its kind.
 template <>
