@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <random>
 
@@ -48,8 +49,19 @@ PropertyListValue valueFor(int64_t n) {
     }
 }
 
-void spin(int rounds) {
-    for (int i = 0; i < rounds; ++i) asm volatile("" ::: "memory");
+// How long one write takes here, so that kills can land anywhere inside one.
+std::chrono::nanoseconds typicalWriteDuration(const std::string& path) {
+    LMSTKeyValueStore store(path);
+    constexpr int kWrites = 5;
+    auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < kWrites; ++i) store.setParamValue(valueFor(i), kKey);
+    return (std::chrono::steady_clock::now() - start) / kWrites;
+}
+
+// Busy-waits instead of sleeping: a sleep would wake far too coarsely.
+void spinFor(std::chrono::nanoseconds duration) {
+    auto end = std::chrono::steady_clock::now() + duration;
+    while (std::chrono::steady_clock::now() < end) {}
 }
 
 // Waits until the writer has finished the given write, or has died; false when it died.
@@ -71,7 +83,8 @@ TEST(SettingsCrash, AWriterKilledAtRandomMomentsNeverLeavesATornFile) {
     ASSERT_NE(shared, MAP_FAILED);
     auto* progress = new (shared) WriterProgress;
     std::mt19937 random(20240229);
-    std::uniform_int_distribution<int> extraWrites(0, 1), spins(0, 400000);
+    // From the writer's start: anywhere in its first write, now and then just after it.
+    std::uniform_int_distribution<int64_t> delayNs(0, typicalWriteDuration(path).count() * 11 / 10);
 
     constexpr int kKills = 200;
     int killedMidWrite = 0;
@@ -81,9 +94,8 @@ TEST(SettingsCrash, AWriterKilledAtRandomMomentsNeverLeavesATornFile) {
         ASSERT_GE(child, 0);
         if (child == 0) writeForever(path, *progress);
 
-        bool childAlive = waitForWrite(child, *progress, 0) &&
-                          waitForWrite(child, *progress, progress->finished + extraWrites(random));
-        spin(spins(random));
+        bool childAlive = waitForWrite(child, *progress, 0);
+        spinFor(std::chrono::nanoseconds(delayNs(random)));
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
         ASSERT_TRUE(childAlive) << "the writer died on its own in round " << round;
