@@ -93,6 +93,20 @@ TEST_F(KeyValueStore, AnUnreadableFileIsKeptAsCorruptBeforeTheFirstWriteReplaces
     EXPECT_FALSE(fs::exists(path + ".corrupt"));  // a healthy file is not copied
 }
 
+TEST_F(KeyValueStore, AFailedWriteIsLoggedAndTheChangeLivesOnInMemory) {
+    auto store = open();
+    store->setParamValue(1, "k");
+    const std::string folderPath = fs::path(path).parent_path().string();
+    fs::rename(folderPath, folderPath + ".away");
+    std::ofstream(folderPath) << "a file where the folder should be";
+    store->setParamValue(2, "k");
+    fs::remove(folderPath);
+    fs::rename(folderPath + ".away", folderPath);
+    EXPECT_EQ(log.count("Could not write settings file " + path), 1u);
+    EXPECT_EQ(store->getParamWithKey("k"), PropertyListValue(2));
+    EXPECT_EQ(open()->getParamWithKey("k"), PropertyListValue(1));
+}
+
 TEST(KeyValueStorePath, LivesInTheConfigurationFolderUnderTheBundleName) {
     ScratchFolder home;
     const char* previous = std::getenv("XDG_CONFIG_HOME");
