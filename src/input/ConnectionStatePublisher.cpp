@@ -1,0 +1,7 @@
+#include "input/ConnectionStatePublisher.h"
+
+namespace touchlane {
+
+void publishConnectionToSettings(bool) {}
+
+}  // namespace touchlane

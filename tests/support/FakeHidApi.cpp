@@ -1,0 +1,200 @@
+#include "FakeHidApi.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "platform/Clock.h"
+
+namespace touchlane::test {
+
+namespace {
+// How long a fake read waits on the real clock before it reports a time-out;
+// short so that closing a reader in a test is quick.
+constexpr auto kFakeReadWait = std::chrono::milliseconds(20);
+}  // namespace
+
+void FakeReportStream::push(std::vector<uint8_t> report) {
+    {
+        std::lock_guard lock(mutex_);
+        const int size = static_cast<int>(report.size());
+        steps_.push_back({std::move(report), size});
+    }
+    pushed_.notify_all();
+}
+
+void FakeReportStream::pushTimeout() {
+    std::lock_guard lock(mutex_);
+    steps_.push_back({{}, 0});
+}
+
+void FakeReportStream::pushError(int code) {
+    {
+        std::lock_guard lock(mutex_);
+        steps_.push_back({{}, code});
+    }
+    pushed_.notify_all();
+}
+
+void FakeReportStream::setWaitsForReports(bool waits) {
+    std::lock_guard lock(mutex_);
+    waitsForReports_ = waits;
+}
+
+int FakeReportStream::read(std::span<uint8_t> buffer, int timeoutMs) {
+    std::unique_lock lock(mutex_);
+    ++readCount_;
+    if (!open_) ++readsWhileClosed_;
+    timeoutsAsked_.push_back(timeoutMs);
+    if (steps_.empty()) {
+        if (!waitsForReports_) return -1;
+        if (!pushed_.wait_for(lock, kFakeReadWait, [this] { return !steps_.empty(); })) return 0;
+    }
+    Step step = std::move(steps_.front());
+    steps_.pop_front();
+    if (step.result <= 0) return step.result;
+    const size_t size = std::min(step.report.size(), buffer.size());
+    std::copy_n(step.report.begin(), size, buffer.begin());
+    return static_cast<int>(size);
+}
+
+void FakeReportStream::setOpen(bool open) {
+    std::lock_guard lock(mutex_);
+    open_ = open;
+}
+
+int FakeReportStream::readCount() const {
+    std::lock_guard lock(mutex_);
+    return readCount_;
+}
+
+int FakeReportStream::readsWhileClosed() const {
+    std::lock_guard lock(mutex_);
+    return readsWhileClosed_;
+}
+
+std::vector<int> FakeReportStream::timeoutsAsked() const {
+    std::lock_guard lock(mutex_);
+    return timeoutsAsked_;
+}
+
+class FakeHidApi::Device final : public HidDevice {
+public:
+    Device(FakeHidApi& api, FakeHidInterface hidInterface) : api_(api), interface_(std::move(hidInterface)) {
+        interface_.reports->setOpen(true);
+    }
+    ~Device() override {
+        interface_.reports->setOpen(false);
+        std::lock_guard lock(api_.mutex_);
+        --api_.openDevices_;
+    }
+
+    int readTimeout(std::span<uint8_t> buffer, int timeoutMs) override {
+        return interface_.reports->read(buffer, timeoutMs);
+    }
+
+    int sendFeatureReport(std::span<const uint8_t> report) override {
+        std::lock_guard lock(api_.mutex_);
+        api_.featureReports_.emplace_back(report.begin(), report.end());
+        return interface_.featureReportResult;
+    }
+
+    std::optional<std::wstring> string(HidStringKind kind, size_t maxCharacters) override {
+        const auto& text = kind == HidStringKind::manufacturer ? interface_.manufacturer
+                           : kind == HidStringKind::product    ? interface_.product
+                                                               : interface_.serialNumber;
+        if (!text) return std::nullopt;
+        return text->substr(0, maxCharacters);
+    }
+
+private:
+    FakeHidApi& api_;
+    FakeHidInterface interface_;
+};
+
+void FakeHidApi::addInterface(FakeHidInterface hidInterface) {
+    std::lock_guard lock(mutex_);
+    interfaces_.push_back(std::move(hidInterface));
+}
+
+void FakeHidApi::setLastError(std::optional<std::wstring> message) {
+    std::lock_guard lock(mutex_);
+    lastError_ = std::move(message);
+}
+
+bool FakeHidApi::init() {
+    std::lock_guard lock(mutex_);
+    ++initCount_;
+    return initResult;
+}
+
+void FakeHidApi::exit() {
+    std::lock_guard lock(mutex_);
+    ++exitCount_;
+}
+
+std::vector<HidDeviceInfo> FakeHidApi::enumerate(uint16_t vendorID, uint16_t productID) {
+    const double now = Clock::current().mediaTimeMs();
+    std::lock_guard lock(mutex_);
+    ++enumerateCount_;
+    std::vector<HidDeviceInfo> result;
+    for (const auto& candidate : interfaces_) {
+        if (candidate.info.vendorID == vendorID && candidate.info.productID == productID &&
+            now >= candidate.appearsAtMs) {
+            result.push_back(candidate.info);
+        }
+    }
+    return result;
+}
+
+std::unique_ptr<HidDevice> FakeHidApi::openPath(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    for (const auto& candidate : interfaces_) {
+        if (candidate.info.path != path || !candidate.opens) continue;
+        openedPaths_.push_back(path);
+        ++openDevices_;
+        return std::make_unique<Device>(*this, candidate);
+    }
+    return nullptr;
+}
+
+std::optional<std::wstring> FakeHidApi::lastError() {
+    std::lock_guard lock(mutex_);
+    return lastError_;
+}
+
+int FakeHidApi::initCount() const {
+    std::lock_guard lock(mutex_);
+    return initCount_;
+}
+
+int FakeHidApi::exitCount() const {
+    std::lock_guard lock(mutex_);
+    return exitCount_;
+}
+
+int FakeHidApi::enumerateCount() const {
+    std::lock_guard lock(mutex_);
+    return enumerateCount_;
+}
+
+std::vector<std::string> FakeHidApi::openedPaths() const {
+    std::lock_guard lock(mutex_);
+    return openedPaths_;
+}
+
+std::vector<std::vector<uint8_t>> FakeHidApi::featureReports() const {
+    std::lock_guard lock(mutex_);
+    return featureReports_;
+}
+
+int FakeHidApi::openDeviceCount() const {
+    std::lock_guard lock(mutex_);
+    return openDevices_;
+}
+
+HidDeviceInfo hidInfo(int interfaceNumber, uint16_t usagePage, uint16_t usage, std::string path, uint16_t vendorID,
+                      uint16_t productID) {
+    return {std::move(path), vendorID, productID, interfaceNumber, usagePage, usage};
+}
+
+}  // namespace touchlane::test

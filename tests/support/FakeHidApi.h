@@ -1,0 +1,100 @@
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <limits>
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "input/HidApi.h"
+
+namespace touchlane::test {
+
+// The input reports of one fake HID interface. Thread-safe: a test pushes
+// reports while the reader's loop reads them.
+class FakeReportStream {
+public:
+    // One scripted read result: a report, a time-out (0) or an error (negative).
+    struct Step {
+        std::vector<uint8_t> report;
+        int result = 0;
+    };
+
+    void push(std::vector<uint8_t> report);
+    void pushTimeout();
+    void pushError(int code = -1);
+    // With an empty script a read waits (briefly, on the real clock) for a push
+    // and then times out; with waiting off it fails as a vanished device does.
+    void setWaitsForReports(bool waits);
+
+    int read(std::span<uint8_t> buffer, int timeoutMs);
+    void setOpen(bool open);
+
+    int readCount() const;
+    int readsWhileClosed() const;
+    std::vector<int> timeoutsAsked() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable pushed_;
+    std::deque<Step> steps_;
+    bool waitsForReports_ = false;
+    bool open_ = false;
+    int readCount_ = 0;
+    int readsWhileClosed_ = 0;
+    std::vector<int> timeoutsAsked_;
+};
+
+// One HID interface of a fake device and how it behaves.
+struct FakeHidInterface {
+    HidDeviceInfo info;
+    // Enumeration lists the interface from this media time on (the hidraw node
+    // appears a while after the USB arrival).
+    double appearsAtMs = -std::numeric_limits<double>::infinity();
+    bool opens = true;
+    int featureReportResult = 3;
+    std::optional<std::wstring> manufacturer = L"Maker";
+    std::optional<std::wstring> product = L"Frame";
+    std::optional<std::wstring> serialNumber = L"0001";
+    std::shared_ptr<FakeReportStream> reports = std::make_shared<FakeReportStream>();
+};
+
+// Scriptable HID library. Thread-safe.
+class FakeHidApi final : public HidApi {
+public:
+    bool initResult = true;
+
+    void addInterface(FakeHidInterface hidInterface);
+    void setLastError(std::optional<std::wstring> message);
+
+    bool init() override;
+    void exit() override;
+    std::vector<HidDeviceInfo> enumerate(uint16_t vendorID, uint16_t productID) override;
+    std::unique_ptr<HidDevice> openPath(const std::string& path) override;
+    std::optional<std::wstring> lastError() override;
+
+    int initCount() const;
+    int exitCount() const;
+    int enumerateCount() const;
+    std::vector<std::string> openedPaths() const;
+    // Every feature report sent, in order.
+    std::vector<std::vector<uint8_t>> featureReports() const;
+    // Interfaces open right now.
+    int openDeviceCount() const;
+
+private:
+    class Device;
+    mutable std::mutex mutex_;
+    std::vector<FakeHidInterface> interfaces_;
+    std::optional<std::wstring> lastError_;
+    int initCount_ = 0, exitCount_ = 0, enumerateCount_ = 0, openDevices_ = 0;
+    std::vector<std::string> openedPaths_;
+    std::vector<std::vector<uint8_t>> featureReports_;
+};
+
+// An interface of a supported touch frame at the given path.
+HidDeviceInfo hidInfo(int interfaceNumber, uint16_t usagePage, uint16_t usage, std::string path,
+                      uint16_t vendorID = 0x1FF7, uint16_t productID = 0x0F01);
+
+}  // namespace touchlane::test
