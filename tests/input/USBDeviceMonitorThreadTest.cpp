@@ -42,21 +42,21 @@ TEST(USBDeviceMonitorThread, HandlesHotplugOnItsLoopThreadAndOutlivesItsOwner) {
     monitor->usbReader()->setTouchDataPath("");
     monitor->startMonitoring();
     monitor->startMonitoring();  // already monitoring: nothing more
-    EXPECT_EQ(usb->registrationCount(), 1);
+    EXPECT_EQ(usb->registrationCount, 1);
 
     const auto frame = usbDescriptor(0x1FF7, 0x0F01);
     usb->arrive(frame);
     ASSERT_TRUE(test::waitUntil([&] { return lastPublished() == std::vector<bool>{true}; }));
     usb->leave(frame);
     ASSERT_TRUE(test::waitUntil([&] { return lastPublished() == std::vector<bool>{true, false}; }));
-    EXPECT_EQ(hid->openDeviceCount(), 0);
+    EXPECT_EQ(hid->openDeviceCount, 0);
 
     // The loop holds the monitor until it has seen the stop.
     std::weak_ptr<USBDeviceMonitor> watched = monitor;
     monitor->stopMonitoring();
     monitor.reset();
     ASSERT_TRUE(test::waitUntil([&] { return watched.expired(); }));
-    ASSERT_TRUE(test::waitUntil([&] { return usb->exitCount() == 1; }));
+    ASSERT_TRUE(test::waitUntil([&] { return usb->exitCount == 1; }));
     EXPECT_TRUE(log.contains("USBDeviceMonitor dealloc"));
 }
 

@@ -140,7 +140,7 @@ TEST_F(USBReaderTest, RejectedFeatureReportClosesTheDeviceAndFailsTheOpen) {
         addTouchInterface().featureReportResult = result;
         log.clear();
         EXPECT_FALSE(open());
-        EXPECT_EQ(hid->openDeviceCount(), 0);
+        EXPECT_EQ(hid->openDeviceCount, 0);
         EXPECT_FALSE(reader->isContinueReading());
         EXPECT_TRUE(log.contains("Set touch model failed!"));
         EXPECT_EQ(log.contains("Failed to send Set Config command"), result < 0);
@@ -178,7 +178,7 @@ TEST_F(USBReaderTest, EachOpenedDeviceGetsAFreshParserAndRouter) {
     EXPECT_FALSE(reader->touchRouter());
     EXPECT_TRUE(log.contains("-[USBReader closeDevice]"));
     EXPECT_TRUE(log.contains("Parser state reset"));
-    EXPECT_EQ(hid->openDeviceCount(), 0);
+    EXPECT_EQ(hid->openDeviceCount, 0);
 
     reports->push(frame);
     ASSERT_TRUE(reader->openDeviceWithVendorID(kVendor, kProduct));
@@ -186,7 +186,7 @@ TEST_F(USBReaderTest, EachOpenedDeviceGetsAFreshParserAndRouter) {
     ASSERT_EQ(routers.size(), 2u);
     EXPECT_EQ(routers[1]->models().size(), 1u);
     EXPECT_NE(reader->parser(), firstParser);
-    EXPECT_EQ(reports->readsWhileClosed(), 0);
+    EXPECT_EQ(reports->readsWhileClosed, 0);
 }
 
 TEST_F(USBReaderTest, CreationFollowsTheLibraryInitialisation) {
@@ -195,7 +195,7 @@ TEST_F(USBReaderTest, CreationFollowsTheLibraryInitialisation) {
     EXPECT_FALSE(USBReader::create(refusing, nullptr));
     EXPECT_TRUE(log.contains("Failed to initialize hidapi"));
     reader.reset();
-    EXPECT_EQ(hid->exitCount(), 1);
+    EXPECT_EQ(hid->exitCount, 1);
 }
 
 }  // namespace

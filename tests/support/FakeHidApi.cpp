@@ -42,8 +42,8 @@ void FakeReportStream::setWaitsForReports(bool waits) {
 
 int FakeReportStream::read(std::span<uint8_t> buffer, int timeoutMs) {
     std::unique_lock lock(mutex_);
-    ++readCount_;
-    if (!open_) ++readsWhileClosed_;
+    ++readCount;
+    if (!open_) ++readsWhileClosed;
     timeoutsAsked_.push_back(timeoutMs);
     if (steps_.empty()) {
         if (!waitsForReports_) return -1;
@@ -62,16 +62,6 @@ void FakeReportStream::setOpen(bool open) {
     open_ = open;
 }
 
-int FakeReportStream::readCount() const {
-    std::lock_guard lock(mutex_);
-    return readCount_;
-}
-
-int FakeReportStream::readsWhileClosed() const {
-    std::lock_guard lock(mutex_);
-    return readsWhileClosed_;
-}
-
 std::vector<int> FakeReportStream::timeoutsAsked() const {
     std::lock_guard lock(mutex_);
     return timeoutsAsked_;
@@ -84,8 +74,7 @@ public:
     }
     ~Device() override {
         interface_.reports->setOpen(false);
-        std::lock_guard lock(api_.mutex_);
-        --api_.openDevices_;
+        --api_.openDeviceCount;
     }
 
     int readTimeout(std::span<uint8_t> buffer, int timeoutMs) override {
@@ -121,21 +110,14 @@ void FakeHidApi::setLastError(std::optional<std::wstring> message) {
     lastError_ = std::move(message);
 }
 
-bool FakeHidApi::init() {
-    std::lock_guard lock(mutex_);
-    ++initCount_;
-    return initResult;
-}
+bool FakeHidApi::init() { return initResult; }
 
-void FakeHidApi::exit() {
-    std::lock_guard lock(mutex_);
-    ++exitCount_;
-}
+void FakeHidApi::exit() { ++exitCount; }
 
 std::vector<HidDeviceInfo> FakeHidApi::enumerate(uint16_t vendorID, uint16_t productID) {
     const double now = Clock::current().mediaTimeMs();
     std::lock_guard lock(mutex_);
-    ++enumerateCount_;
+    ++enumerateCount;
     std::vector<HidDeviceInfo> result;
     for (const auto& candidate : interfaces_) {
         if (candidate.info.vendorID == vendorID && candidate.info.productID == productID &&
@@ -151,7 +133,7 @@ std::unique_ptr<HidDevice> FakeHidApi::openPath(const std::string& path) {
     for (const auto& candidate : interfaces_) {
         if (candidate.info.path != path || !candidate.opens) continue;
         openedPaths_.push_back(path);
-        ++openDevices_;
+        ++openDeviceCount;
         return std::make_unique<Device>(*this, candidate);
     }
     return nullptr;
@@ -162,21 +144,6 @@ std::optional<std::wstring> FakeHidApi::lastError() {
     return lastError_;
 }
 
-int FakeHidApi::initCount() const {
-    std::lock_guard lock(mutex_);
-    return initCount_;
-}
-
-int FakeHidApi::exitCount() const {
-    std::lock_guard lock(mutex_);
-    return exitCount_;
-}
-
-int FakeHidApi::enumerateCount() const {
-    std::lock_guard lock(mutex_);
-    return enumerateCount_;
-}
-
 std::vector<std::string> FakeHidApi::openedPaths() const {
     std::lock_guard lock(mutex_);
     return openedPaths_;
@@ -185,11 +152,6 @@ std::vector<std::string> FakeHidApi::openedPaths() const {
 std::vector<std::vector<uint8_t>> FakeHidApi::featureReports() const {
     std::lock_guard lock(mutex_);
     return featureReports_;
-}
-
-int FakeHidApi::openDeviceCount() const {
-    std::lock_guard lock(mutex_);
-    return openDevices_;
 }
 
 HidDeviceInfo hidInfo(int interfaceNumber, uint16_t usagePage, uint16_t usage, std::string path, uint16_t vendorID,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <limits>
@@ -30,10 +31,10 @@ public:
 
     int read(std::span<uint8_t> buffer, int timeoutMs);
     void setOpen(bool open);
-
-    int readCount() const;
-    int readsWhileClosed() const;
     std::vector<int> timeoutsAsked() const;
+
+    std::atomic<int> readCount{0};
+    std::atomic<int> readsWhileClosed{0};
 
 private:
     mutable std::mutex mutex_;
@@ -41,8 +42,6 @@ private:
     std::deque<Step> steps_;
     bool waitsForReports_ = false;
     bool open_ = false;
-    int readCount_ = 0;
-    int readsWhileClosed_ = 0;
     std::vector<int> timeoutsAsked_;
 };
 
@@ -74,21 +73,20 @@ public:
     std::unique_ptr<HidDevice> openPath(const std::string& path) override;
     std::optional<std::wstring> lastError() override;
 
-    int initCount() const;
-    int exitCount() const;
-    int enumerateCount() const;
     std::vector<std::string> openedPaths() const;
     // Every feature report sent, in order.
     std::vector<std::vector<uint8_t>> featureReports() const;
+
+    std::atomic<int> exitCount{0};
+    std::atomic<int> enumerateCount{0};
     // Interfaces open right now.
-    int openDeviceCount() const;
+    std::atomic<int> openDeviceCount{0};
 
 private:
     class Device;
     mutable std::mutex mutex_;
     std::vector<FakeHidInterface> interfaces_;
     std::optional<std::wstring> lastError_;
-    int initCount_ = 0, exitCount_ = 0, enumerateCount_ = 0, openDevices_ = 0;
     std::vector<std::string> openedPaths_;
     std::vector<std::vector<uint8_t>> featureReports_;
 };

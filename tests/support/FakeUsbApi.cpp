@@ -54,10 +54,7 @@ void FakeUsbApi::setWaitsForEvents(bool waits) {
 
 int FakeUsbApi::init() { return initResult; }
 
-void FakeUsbApi::exit() {
-    std::lock_guard lock(mutex_);
-    ++exitCount_;
-}
+void FakeUsbApi::exit() { ++exitCount; }
 
 void FakeUsbApi::handleEventsTimeout(int timeoutMs) {
     std::deque<Event> due;
@@ -66,8 +63,6 @@ void FakeUsbApi::handleEventsTimeout(int timeoutMs) {
     {
         std::unique_lock lock(mutex_);
         waits = waitsForEvents_;
-        ++eventCallCount_;
-        timeoutsAsked_.push_back(timeoutMs);
         if (events_.empty() && waitsForEvents_) {
             queued_.wait_for(lock, kFakeEventWait, [this] { return !events_.empty(); });
         }
@@ -82,7 +77,7 @@ void FakeUsbApi::handleEventsTimeout(int timeoutMs) {
 
 void FakeUsbApi::registerHotplugHandler(HotplugHandler handler) {
     std::lock_guard lock(mutex_);
-    ++registrationCount_;
+    ++registrationCount;
     handler_ = std::move(handler);
 }
 
@@ -90,26 +85,6 @@ long FakeUsbApi::deviceDescriptors(std::vector<UsbDeviceDescriptor>& descriptors
     std::lock_guard lock(mutex_);
     descriptors = attached_;
     return deviceListResult.value_or(static_cast<long>(attached_.size()));
-}
-
-int FakeUsbApi::exitCount() const {
-    std::lock_guard lock(mutex_);
-    return exitCount_;
-}
-
-int FakeUsbApi::registrationCount() const {
-    std::lock_guard lock(mutex_);
-    return registrationCount_;
-}
-
-int FakeUsbApi::eventCallCount() const {
-    std::lock_guard lock(mutex_);
-    return eventCallCount_;
-}
-
-std::vector<int> FakeUsbApi::timeoutsAsked() const {
-    std::lock_guard lock(mutex_);
-    return timeoutsAsked_;
 }
 
 }  // namespace touchlane::test

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -34,10 +35,8 @@ public:
     void registerHotplugHandler(HotplugHandler handler) override;
     long deviceDescriptors(std::vector<UsbDeviceDescriptor>& descriptors) override;
 
-    int exitCount() const;
-    int registrationCount() const;
-    int eventCallCount() const;
-    std::vector<int> timeoutsAsked() const;
+    std::atomic<int> exitCount{0};
+    std::atomic<int> registrationCount{0};
 
 private:
     struct Event {
@@ -52,8 +51,6 @@ private:
     std::vector<UsbDeviceDescriptor> attached_;
     HotplugHandler handler_;
     bool waitsForEvents_ = false;
-    int exitCount_ = 0, registrationCount_ = 0, eventCallCount_ = 0;
-    std::vector<int> timeoutsAsked_;
 };
 
 }  // namespace touchlane::test
