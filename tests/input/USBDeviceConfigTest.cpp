@@ -6,6 +6,7 @@
 #include "input/USBDeviceConfig.h"
 #include "logging/LogHook.h"
 #include "platform/Paths.h"
+#include "support/SettingsSandbox.h"
 
 namespace touchlane {
 namespace {
@@ -32,13 +33,10 @@ std::string plistWithEntries(const std::string& entries) {
 
 class USBDeviceConfigTest : public ::testing::Test {
 protected:
-    USBDeviceConfigTest() : folder(fs::temp_directory_path() / ("touchlane-config-" + std::to_string(getpid()))) {
-        fs::create_directories(folder);
-    }
-    ~USBDeviceConfigTest() override { fs::remove_all(folder); }
     void writePlist(const std::string& text) { std::ofstream(folder / "SupportDevice.plist") << text; }
 
-    fs::path folder;
+    ScratchFolder scratch;
+    fs::path folder = scratch.path();
     LogRecorder log;
 };
 

@@ -6,6 +6,7 @@
 #include "support/FakeHidApi.h"
 #include "support/FakeTouchDataSink.h"
 #include "support/FakeUsbApi.h"
+#include "support/SettingsSandbox.h"
 
 namespace touchlane {
 namespace {
@@ -142,6 +143,18 @@ TEST_F(USBDeviceMonitorTest, PublishesOnlyChangesOfTheConnectionState) {
     EXPECT_EQ(published, (std::vector<bool>{true, false, true, false}));
     EXPECT_EQ(usb->exitCount, 1);
     EXPECT_EQ(hid->exitCount, 1);
+}
+
+TEST_F(USBDeviceMonitorTest, PublishesThroughTheSettingsControllerInMemoryOnly) {
+    SettingsSandbox settings;
+    usb->attach(kFrameA);
+    auto connected = USBDeviceMonitor::create({usb, hid, nullptr, nullptr, &config, false});
+    connected->usbReader()->setTouchDataPath("");
+    connected->findDevice();
+    time.runUntilIdle();
+    const auto& key = DataKeyConstants::usbConnectionStatus();
+    EXPECT_EQ(settings.controller()->objc_readWithKey(key, std::nullopt), PropertyListValue(true));
+    EXPECT_FALSE(settings.store()->loadAllParamDict().contains(key));
 }
 
 TEST_F(USBDeviceMonitorTest, StaysIdleWithoutAUsbContext) {
