@@ -1,5 +1,7 @@
 #include "logging/LogFileCleanup.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 namespace touchlane {
@@ -17,6 +19,11 @@ size_t logFilesToKeep(const std::vector<uint64_t>& sizesNewestFirst, bool newest
     keep = std::min(keep, kLogFolderFileLimit);
     if (keep == 0 && !sizesNewestFirst.empty() && !newestIsArchived) keep = 1;
     return keep;
+}
+
+bool logFileNeedsRotation(int fd) {
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && static_cast<uint64_t>(info.st_size) >= kLogFileRotationBytes;
 }
 
 }  // namespace touchlane

@@ -15,5 +15,11 @@ size_t logFilesToKeep(const std::vector<uint64_t>& sizesNewestFirst, bool newest
 
 inline constexpr uint64_t kLogFolderByteLimit = 100ull * 1024 * 1024;
 inline constexpr size_t kLogFolderFileLimit = 100;
+// The size past which the writers move on to a new file during a run, so that the
+// clean-up has whole files to drop and the folder stays near its byte limit.
+inline constexpr uint64_t kLogFileRotationBytes = 10ull * 1024 * 1024;
+
+// Whether the open file has reached kLogFileRotationBytes.
+bool logFileNeedsRotation(int fd);
 
 }  // namespace touchlane

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "logging/LogFileCleanup.h"
 #include "logging/LogHook.h"
 #include "logging/Utf8.h"
 #include "platform/FileDescriptorWrite.h"
@@ -28,8 +29,10 @@ Logger::Logger(std::string logsDirectoryPath) : logsDirectoryPath_(std::move(log
 }
 
 Logger& Logger::shared() {
-    static Logger logger(Paths::logsDirectory());
-    return logger;
+    // Never destroyed: the capture's thread may still rotate the file it shares
+    // with the file logger while the process exits.
+    static auto* logger = new Logger(Paths::logsDirectory());
+    return *logger;
 }
 
 std::string Logger::formatLine(const std::string& message) {
@@ -49,7 +52,20 @@ void Logger::log(const std::string& message) {
     int fd = ::open(path->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return;
     writeAll(fd, line);
+    const bool full = logFileNeedsRotation(fd);
     ::close(fd);
+    if (!full) return;
+    FileFullHandler handler;
+    {
+        std::lock_guard lock(mutex_);
+        handler = fileFullHandler_;
+    }
+    if (handler) handler(*path);
+}
+
+void Logger::setFileFullHandler(FileFullHandler handler) {
+    std::lock_guard lock(mutex_);
+    fileFullHandler_ = std::move(handler);
 }
 
 void Logger::setLogName(std::optional<std::string> name) {

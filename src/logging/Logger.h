@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <sstream>
@@ -34,12 +35,18 @@ public:
     const std::string& logsDirectoryPath() const { return logsDirectoryPath_; }
     std::optional<std::string> logFilePath() const;
 
+    // Called, outside any lock, with the file's path after a line took the file
+    // past kLogFileRotationBytes (see rotateLogFilesTogether).
+    using FileFullHandler = std::function<void(const std::string& path)>;
+    void setFileFullHandler(FileFullHandler handler);
+
     static std::string formatLine(const std::string& message);
 
 private:
     mutable std::mutex mutex_;
     std::string logsDirectoryPath_;
     std::optional<std::string> logName_;
+    FileFullHandler fileFullHandler_;
 };
 
 }  // namespace touchlane

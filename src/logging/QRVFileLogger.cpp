@@ -9,6 +9,8 @@
 
 #include "logging/LogFileCleanup.h"
 #include "logging/LogName.h"
+#include "logging/LogRotation.h"
+#include "logging/Logger.h"
 #include "logging/StandardErrorLog.h"
 #include "logging/Utf8.h"
 #include "platform/FileDescriptorWrite.h"
@@ -26,11 +28,20 @@ std::string numberedFileName(const std::string& fileName, unsigned long number) 
     return name.stem().string() + " " + std::to_string(number) + name.extension().string();
 }
 
+// The first line of every file, through the capture: it also tells a reader of the
+// logs which file a run continued in.
+void announcePath(const std::string& path) { stderrLog("QRVFileLogger path -> {}", path); }
+
 }  // namespace
 
 QRVFileLogger& QRVFileLogger::fileLogger() {
     // Never destroyed, like the catcher whose thread calls it.
-    static auto* logger = new QRVFileLogger(QRVLogCatcher::shared());
+    static auto* logger = [] {
+        auto* made = new QRVFileLogger(QRVLogCatcher::shared());
+        // The run's Logger writes the same file and so must follow its rotations.
+        rotateLogFilesTogether(Logger::shared(), *made);
+        return made;
+    }();
     return *logger;
 }
 
@@ -74,7 +85,7 @@ void QRVFileLogger::enable() {
         std::lock_guard lock(mutex_);
         catcherBlock_ = block;
     }
-    stderrLog("QRVFileLogger path -> {}", path);
+    announcePath(path);
 }
 
 std::string QRVFileLogger::logsDirectory() {
@@ -100,21 +111,27 @@ std::string QRVFileLogger::createNewLogFile() {
         name = logName_;
     }
     if (name.empty()) name = newLogFileName();
+    return createLogFileNamed(name).path;
+}
+
+QRVFileLogger::CreatedFile QRVFileLogger::createLogFileNamed(const std::string& name) {
     fs::path folder = logsDirectory();
     fs::path path = folder / name;
     // O_EXCL makes "is the name free" and "take it" one step, so two runs starting
     // together cannot both claim the same file.
+    bool created = false;
     for (unsigned long number = 2;; ++number) {
         int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd >= 0) {
             ::close(fd);
+            created = true;
             break;
         }
         if (errno != EEXIST) break;  // an unwritable folder: nothing better to offer
         path = folder / numberedFileName(name, number);
     }
     deleteOldLogFiles();
-    return path.string();
+    return {path.string(), created};
 }
 
 void QRVFileLogger::logMessage(std::string_view message) {
@@ -122,15 +139,52 @@ void QRVFileLogger::logMessage(std::string_view message) {
     if (text.empty() || text.back() != '\n') text += '\n';
     // The file holds UTF-8 text only.
     if (!isValidUtf8(text)) return;
-    std::lock_guard lock(mutex_);
-    if (!currentLogFilePath_) return;
-    if (currentLogFileFd_ < 0) {
-        // Appending keeps this run's Logger, which may write the same file, from
-        // overwriting these lines or having its own overwritten.
-        currentLogFileFd_ = ::open(currentLogFilePath_->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-        if (currentLogFileFd_ < 0) return;
+    std::optional<std::string> fullPath;
+    {
+        std::lock_guard lock(mutex_);
+        if (!currentLogFilePath_) return;
+        if (currentLogFileFd_ < 0) {
+            // Appending keeps this run's Logger, which may write the same file, from
+            // overwriting these lines or having its own overwritten.
+            currentLogFileFd_ =
+                ::open(currentLogFilePath_->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+            if (currentLogFileFd_ < 0) return;
+        }
+        writeAll(currentLogFileFd_, text);
+        if (logFileNeedsRotation(currentLogFileFd_) && currentLogFilePath_ != unrotatableLogFilePath_) {
+            fullPath = currentLogFilePath_;
+        }
     }
-    writeAll(currentLogFileFd_, text);
+    if (fullPath) rotateLogFileIfCurrent(*fullPath);
+}
+
+void QRVFileLogger::rotateLogFileIfCurrent(const std::string& fullPath) {
+    std::lock_guard rotation(rotationMutex_);
+    {
+        std::lock_guard lock(mutex_);
+        if (currentLogFilePath_ != fullPath || unrotatableLogFilePath_ == fullPath) return;
+    }
+    CreatedFile next = createLogFileNamed(newLogFileName());
+    FileSwitchHandler handler;
+    {
+        std::lock_guard lock(mutex_);
+        if (!next.created) {
+            // Losing no lines matters more than the size of one file.
+            unrotatableLogFilePath_ = fullPath;
+            return;
+        }
+        if (currentLogFileFd_ >= 0) ::close(currentLogFileFd_);
+        currentLogFileFd_ = -1;
+        currentLogFilePath_ = next.path;
+        handler = fileSwitchHandler_;
+    }
+    if (handler) handler(next.path);
+    announcePath(next.path);
+}
+
+void QRVFileLogger::setFileSwitchHandler(FileSwitchHandler handler) {
+    std::lock_guard lock(mutex_);
+    fileSwitchHandler_ = std::move(handler);
 }
 
 void QRVFileLogger::deleteOldLogFiles() {

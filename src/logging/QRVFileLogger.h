@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -40,8 +41,17 @@ public:
     // it " 2", " 3"... before the extension when the name is taken, then cleans
     // up old files. Returns its path.
     std::string createNewLogFile();
-    // Appends the message, ending it with a newline when it has none.
+    // Appends the message, ending it with a newline when it has none. A message
+    // that takes the file past kLogFileRotationBytes moves writing to a new file.
     void logMessage(std::string_view message);
+    // When fullPath is still the file being written, continues in a new file named
+    // like a run started now (numbered when taken) and cleans up the folder. A run
+    // lasting weeks so writes one bounded file after another instead of one without
+    // end. Lines written to the old file meanwhile stay in it.
+    void rotateLogFileIfCurrent(const std::string& fullPath);
+    // Called with the new file's path after each rotation, outside any lock.
+    using FileSwitchHandler = std::function<void(const std::string& newPath)>;
+    void setFileSwitchHandler(FileSwitchHandler handler);
     // Deletes the oldest files beyond 100 files or 100 MiB (see logFilesToKeep).
     void deleteOldLogFiles();
 
@@ -54,13 +64,26 @@ public:
     std::string logName() const;
 
 private:
+    struct CreatedFile {
+        std::string path;
+        bool created;
+    };
+    CreatedFile createLogFileNamed(const std::string& name);
+
     QRVLogCatcher& catcher_;
+    // Held for a whole rotation, so two writers finding the file full together
+    // start one new file, not two.
+    std::mutex rotationMutex_;
     mutable std::mutex mutex_;
     std::optional<std::string> logsDirectory_;
     std::string logName_;
     std::optional<std::string> currentLogFilePath_;
     int currentLogFileFd_ = -1;
     bool enabled_ = false;
+    // A full file for which no successor could be created: written on rather than
+    // retried on every line.
+    std::optional<std::string> unrotatableLogFilePath_;
+    FileSwitchHandler fileSwitchHandler_;
     std::optional<QRVLogCatcher::BlockId> catcherBlock_;
 };
 
