@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "support/SimulatorTestBed.h"
+#include "synthesis/EventActionTable.h"
+#include "synthesis/EventNumbers.h"
+#include "synthesis/GestureScrollSimulator.h"
+#include "synthesis/MouseSimulator.h"
+#include "synthesis/TouchSimulator.h"
+
+namespace touchlane {
+namespace {
+
+using namespace event_numbers;
+using K = DesktopKey;
+
+// Runs every event the simulators posted through the table, in posting order and
+// with one running state, as a backend does.
+struct TableRun {
+    SimulatorTestBed bed;
+    EventActionState state;
+
+    // The actions of each event posted since the last call.
+    std::vector<DesktopActions> perEvent() {
+        std::vector<DesktopActions> result;
+        for (const PostedEvent& posted : bed.windowSystem.events()) {
+            EventActions mapped = desktopActionsForEvent(posted.record, state);
+            state = mapped.state;
+            result.push_back(mapped.actions);
+        }
+        bed.windowSystem.clear();
+        return result;
+    }
+    DesktopActions all() {
+        DesktopActions flat;
+        for (auto& actions : perEvent()) flat.insert(flat.end(), actions.begin(), actions.end());
+        return flat;
+    }
+};
+
+DesktopActions chord(KeyChord keys) {
+    DesktopActions actions;
+    appendKeyChord(actions, keys);
+    return actions;
+}
+
+DesktopActions ctrlWheel(int32_t detents) {
+    return {KeyPress{K::control}, WheelMotion{detents * kWheelUnitsPerDetent, 0}, KeyRelease{K::control}};
+}
+
+TEST(EventActionTable, PointerEventsMoveThenPressOrRelease) {
+    TableRun run;
+    const Point p{300.4, 200.7};
+    MouseSimulator::doMouseLeftClick(p);
+    EXPECT_EQ(run.all(), (DesktopActions{PointerMotion{p}, PointerMotion{p}, ButtonPress{PointerButton::left},
+                                         PointerMotion{p}, ButtonRelease{PointerButton::left}}));
+    MouseSimulator::doMouseRightClick(p);
+    EXPECT_EQ(run.all(), (DesktopActions{PointerMotion{p}, ButtonPress{PointerButton::right}, PointerMotion{p},
+                                         ButtonRelease{PointerButton::right}}));
+    MouseSimulator::doMouseMove({1, 2});
+    MouseSimulator::doMouseLeftDrag({3, 4});
+    MouseSimulator::doMouseRightDrag({5, 6});
+    EXPECT_EQ(run.all(), (DesktopActions{PointerMotion{{1, 2}}, PointerMotion{{3, 4}}, PointerMotion{{5, 6}}}));
+    MouseSimulator::doMouseLeftDoubleClick(p);
+    EXPECT_EQ(run.all().size(), 10u) << "two full clicks; the click count is left to the desktop's timing";
+}
+
+TEST(EventActionTable, LineScrollsAreWholeDetentsUpAndLeftPositive) {
+    TableRun run;
+    MouseSimulator::doMouseScrollDirectionY(1);
+    MouseSimulator::doMouseScrollDirectionY(-3);
+    MouseSimulator::doMouseScrollDirectionX(1);
+    MouseSimulator::doMouseScrollDirectionX(-1);
+    EXPECT_EQ(run.perEvent(), (std::vector<DesktopActions>{{WheelMotion{120, 0}},
+                                                           {WheelMotion{-360, 0}},
+                                                           {WheelMotion{0, -120}},  // left
+                                                           {WheelMotion{0, 120}}}));
+}
+
+TEST(EventActionTable, ContinuousScrollFollowsThePointDeltasAndItsCompanionDoesNothing) {
+    TableRun run;
+    // 40 points make one detent; positive vertical is up, positive horizontal left.
+    GestureScrollSimulator::postGestureScrollEventWithDeltaX(0, 40, kPhaseBegan, false, false);
+    GestureScrollSimulator::postGestureScrollEventWithDeltaX(-20, -10, kPhaseChanged, false, false);
+    GestureScrollSimulator::postGestureScrollEventWithDeltaX(0, 0, kPhaseEnded, false, false);
+    EXPECT_EQ(run.perEvent(), (std::vector<DesktopActions>{{WheelMotion{120, 0}},
+                                                           {},
+                                                           {WheelMotion{-30, 60}},
+                                                           {},
+                                                           {},
+                                                           {}}));
+}
+
+TEST(EventActionTable, MagnificationAccumulatesIntoControlWheelSteps) {
+    TableRun run;
+    struct Step {
+        double amount;
+        int32_t phase;
+        DesktopActions expected;
+    };
+    const std::vector<Step> pinch{
+        {0.03, kPhaseBegan, {}},
+        {0.01, kPhaseChanged, {}},
+        {0.01, kPhaseChanged, ctrlWheel(1)},  // 0.05 reached despite binary rounding
+        {0.12, kPhaseChanged, ctrlWheel(2)},  // 0.02 carried
+        {0.02, kPhaseChanged, {}},            // 0.04
+        {-0.09, kPhaseChanged, ctrlWheel(-1)},  // -0.05 reached, zoom out
+        {0.0, kPhaseEnded, {}},
+        {0.04, kPhaseBegan, {}},  // the end dropped the remainder
+        {0.0, kPhaseEnded, {}},
+    };
+    for (const Step& step : pinch) {
+        TouchSimulator::postMagnificationEventWithMagnification(step.amount, step.phase);
+        EXPECT_EQ(run.all(), step.expected) << step.amount << " phase " << step.phase;
+    }
+    EXPECT_EQ(run.state.magnificationRemainder, 0.0);
+
+    // A slow pinch: fifty steps of 0.001 still make one zoom step, on the fiftieth.
+    TouchSimulator::postMagnificationEventWithMagnification(0.001, kPhaseBegan);
+    for (int i = 1; i < 49; ++i) TouchSimulator::postMagnificationEventWithMagnification(0.001, kPhaseChanged);
+    EXPECT_EQ(run.all(), DesktopActions{});
+    TouchSimulator::postMagnificationEventWithMagnification(0.001, kPhaseChanged);
+    EXPECT_EQ(run.all(), ctrlWheel(1));
+}
+
+TEST(EventActionTable, SmartZoomResetsTheZoomAndRotationDoesNothing) {
+    TableRun run;
+    TouchSimulator::postSmartZoomEvent();
+    TouchSimulator::postRotationEventWithRotation(-5.0, kPhaseBegan);
+    EXPECT_EQ(run.perEvent(), (std::vector<DesktopActions>{chord({K::control, K::digit0}), {}}));
+}
+
+// A whole dock swipe as the action handler posts it, with the two re-posts of its end.
+DesktopActions swipe(TableRun& run, int64_t type, bool inverted, std::vector<double> deltas, uint16_t endPhase) {
+    TouchSimulator::postDockSwipeEventWithDelta(deltas[0], type, kPhaseBegan, inverted);
+    for (size_t i = 1; i < deltas.size(); ++i) {
+        TouchSimulator::postDockSwipeEventWithDelta(deltas[i], type, kPhaseChanged, inverted);
+    }
+    TouchSimulator::postDockSwipeEventWithDelta(0, type, endPhase, inverted);
+    run.bed.time.advanceBy(600);
+    EXPECT_EQ(run.bed.windowSystem.size(), 2 * (deltas.size() + 3)) << "the end is posted three times";
+    return run.all();
+}
+
+TEST(EventActionTable, DockSwipeEndsActOnceByTypeAndSignOfTheOffset) {
+    struct Case {
+        const char* gesture;
+        int64_t type;
+        bool inverted;
+        std::vector<double> deltas;
+        DesktopActions expected;
+    };
+    // The action handler's deltas: swipe -dx / width (inverted), control centre
+    // -dy / height, show desktop -dy / height, launcher offset / (height / 2).
+    const std::vector<Case> cases{
+        {"fingers right", 1, true, {-0.1, -0.2}, chord({K::super, K::pageUp})},
+        {"fingers left", 1, true, {0.1, 0.2}, chord({K::super, K::pageDown})},
+        {"three fingers up", 2, false, {0.1}, chord({K::super})},
+        {"three fingers down", 2, false, {-0.1}, chord({K::super})},
+        {"four fingers up", 3, false, {0.1, 0.1}, chord({K::super, K::letterD})},
+        {"four fingers down", 3, false, {-0.1}, chord({K::super, K::letterA})},
+        {"pinch", 3, false, {-0.2}, chord({K::super, K::letterA})},
+        {"back to the start", 1, true, {0.1, -0.1}, {}},
+    };
+    for (const Case& c : cases) {
+        TableRun run;
+        EXPECT_EQ(swipe(run, c.type, c.inverted, c.deltas, kPhaseEnded), c.expected) << c.gesture;
+    }
+}
+
+TEST(EventActionTable, CancelledDockSwipeDoesNothingAndTheNextSwipeActsAgain) {
+    TableRun run;
+    EXPECT_EQ(swipe(run, 1, true, {0.3}, kPhaseCancelled), DesktopActions{});
+    EXPECT_EQ(swipe(run, 1, true, {0.3}, kPhaseEnded), chord({K::super, K::pageDown}));
+    EXPECT_EQ(swipe(run, 1, true, {-0.3}, kPhaseEnded), chord({K::super, K::pageUp}));
+}
+
+TEST(EventActionTable, MalformedRecordsGiveNothingOrClampedMotion) {
+    EventActionState state;
+    auto actionsOf = [&state](const EventRecord& event) { return desktopActionsForEvent(event, state).actions; };
+
+    EXPECT_EQ(actionsOf(EventRecord::makeEmpty()), DesktopActions{});
+    EventRecord unknownGesture = EventRecord::makeEmpty();
+    unknownGesture.setIntegerField(kFieldEventType, kGesture);
+    unknownGesture.setIntegerField(kFieldGestureKind, 99);
+    EXPECT_EQ(actionsOf(unknownGesture), DesktopActions{});
+    EXPECT_EQ(actionsOf(EventRecord::makeMouseEvent(false, 42, {1, 1}, 0)), DesktopActions{});
+
+    EventRecord notANumber = EventRecord::makeEmpty();
+    notANumber.setType(kGesture);
+    notANumber.setIntegerField(kFieldGestureKind, kGestureMagnification);
+    notANumber.setIntegerField(kFieldGesturePhase, kPhaseChanged);
+    notANumber.setDoubleField(kFieldMagnificationAmount, std::nan(""));
+    EXPECT_EQ(actionsOf(notANumber), DesktopActions{});
+    EXPECT_EQ(state.magnificationRemainder, 0.0) << "a bad amount must not poison the accumulation";
+
+    EventRecord huge = EventRecord::makeEmpty();
+    huge.setIntegerField(kFieldEventType, kScrollWheel);
+    huge.setIntegerField(kFieldScrollIsContinuous, 1);
+    huge.setIntegerField(kFieldScrollPointDeltaAxis1, std::numeric_limits<int64_t>::min());
+    EXPECT_EQ(actionsOf(huge), (DesktopActions{WheelMotion{-std::numeric_limits<int32_t>::max(), 0}}));
+}
+
+TEST(EventActionTable, BindingsChangeTheChordsAndScales) {
+    DesktopBindings bindings;
+    bindings.pointsPerWheelDetent = 10;
+    bindings.smartZoom = {K::super};
+    EventRecord scroll = EventRecord::makeEmpty();
+    scroll.setIntegerField(kFieldEventType, kScrollWheel);
+    scroll.setIntegerField(kFieldScrollIsContinuous, 1);
+    scroll.setIntegerField(kFieldScrollPointDeltaAxis1, 5);
+    EXPECT_EQ(desktopActionsForEvent(scroll, {}, bindings).actions, (DesktopActions{WheelMotion{60, 0}}));
+    EventRecord smartZoom = EventRecord::makeEmpty();
+    smartZoom.setIntegerField(kFieldEventType, kGesture);
+    smartZoom.setIntegerField(kFieldGestureKind, kGestureSmartZoom);
+    EXPECT_EQ(desktopActionsForEvent(smartZoom, {}, bindings).actions, chord({K::super}));
+}
+
+}  // namespace
+}  // namespace touchlane
