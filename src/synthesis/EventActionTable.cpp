@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "synthesis/EventNumbers.h"
+#include "synthesis/TouchSimulator.h"
 
 namespace touchlane {
 
@@ -17,9 +18,6 @@ namespace {
 constexpr uint32_t kFieldSwipeType = 123;
 constexpr uint32_t kFieldSwipeProgress = 124;
 
-constexpr int64_t kSwipeTypeWorkspaces = 1;
-constexpr int64_t kSwipeTypeOverview = 2;
-constexpr int64_t kSwipeTypeDesktopOrLauncher = 3;
 
 // Accumulated amounts this close below a whole step count as the step, so that
 // decimal steps such as 5 x 0.01 reach 0.05 despite binary rounding.
@@ -130,10 +128,10 @@ const KeyChord* dockSwipeChord(int64_t type, double originOffset, const DesktopB
     const bool negative = originOffset < 0;
     switch (type) {
         // Fingers moving right make a negative offset and bring the workspace on the left.
-        case kSwipeTypeWorkspaces: return negative ? &bindings.workspaceLeft : &bindings.workspaceRight;
-        case kSwipeTypeOverview: return &bindings.overview;
+        case TouchSimulator::kDockSwipeHorizontal: return negative ? &bindings.workspaceLeft : &bindings.workspaceRight;
+        case TouchSimulator::kDockSwipeControlCenter: return &bindings.overview;
         // Spreading (or four fingers up) is negative, pinching (or four down) positive.
-        case kSwipeTypeDesktopOrLauncher: return negative ? &bindings.showDesktop : &bindings.launcher;
+        case TouchSimulator::kDockSwipeShowDesktop: return negative ? &bindings.showDesktop : &bindings.launcher;
         default: return nullptr;
     }
 }

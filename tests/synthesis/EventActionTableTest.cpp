@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/SimulatorTestBed.h"
+#include "routing/MultiTouchEvent.h"
 #include "synthesis/EventActionTable.h"
 #include "synthesis/EventNumbers.h"
 #include "synthesis/GestureScrollSimulator.h"
@@ -94,6 +95,17 @@ TEST(EventActionTable, ContinuousScrollFollowsThePointDeltasAndItsCompanionDoesN
                                                            {}}));
 }
 
+TEST(EventActionTable, TwoFingersMoveTheContentTheWayTheyMove) {
+    TableRun run;
+    MultiTouchEvent::resetTransientState();
+    MultiTouchEvent::scrollWithDx(0, -40, TrackpadState::begin);  // fingers up: scroll down
+    MultiTouchEvent::scrollWithDx(0, 40, TrackpadState::changed);  // fingers down: scroll up
+    MultiTouchEvent::scrollWithDx(40, 0, TrackpadState::changed);  // fingers right: scroll left
+    MultiTouchEvent::scrollWithDx(0, 0, TrackpadState::ended);
+    EXPECT_EQ(run.all(), (DesktopActions{WheelMotion{-120, 0}, WheelMotion{120, 0}, WheelMotion{0, -120}}));
+    MultiTouchEvent::resetTransientState();
+}
+
 TEST(EventActionTable, MagnificationAccumulatesIntoControlWheelSteps) {
     TableRun run;
     struct Step {
@@ -133,49 +145,54 @@ TEST(EventActionTable, SmartZoomResetsTheZoomAndRotationDoesNothing) {
     EXPECT_EQ(run.perEvent(), (std::vector<DesktopActions>{chord({K::control, K::digit0}), {}}));
 }
 
-// A whole dock swipe as the action handler posts it, with the two re-posts of its end.
-DesktopActions swipe(TableRun& run, int64_t type, bool inverted, std::vector<double> deltas, uint16_t endPhase) {
-    TouchSimulator::postDockSwipeEventWithDelta(deltas[0], type, kPhaseBegan, inverted);
-    for (size_t i = 1; i < deltas.size(); ++i) {
-        TouchSimulator::postDockSwipeEventWithDelta(deltas[i], type, kPhaseChanged, inverted);
-    }
-    TouchSimulator::postDockSwipeEventWithDelta(0, type, endPhase, inverted);
+// A whole swipe-type gesture through the action handler, ended and followed by
+// the two re-posts of its end.
+using HandlerCall = void (*)(double, TrackpadState);
+DesktopActions gesture(TableRun& run, HandlerCall call, std::vector<double> offsets) {
+    MultiTouchEvent::resetTransientState();
+    call(offsets[0], TrackpadState::begin);
+    for (size_t i = 1; i < offsets.size(); ++i) call(offsets[i], TrackpadState::changed);
+    call(0, TrackpadState::ended);
     run.bed.time.advanceBy(600);
-    EXPECT_EQ(run.bed.windowSystem.size(), 2 * (deltas.size() + 3)) << "the end is posted three times";
+    EXPECT_EQ(run.bed.windowSystem.size(), 2 * (offsets.size() + 3)) << "the end is posted three times";
     return run.all();
 }
 
-TEST(EventActionTable, DockSwipeEndsActOnceByTypeAndSignOfTheOffset) {
+TEST(EventActionTable, SwipeGesturesActOnceAtTheirEndByDirection) {
     struct Case {
         const char* gesture;
-        int64_t type;
-        bool inverted;
-        std::vector<double> deltas;
+        HandlerCall call;
+        std::vector<double> offsets;  // screen points; launcher: relative change of the finger span
         DesktopActions expected;
     };
-    // The action handler's deltas: swipe -dx / width (inverted), control centre
-    // -dy / height, show desktop -dy / height, launcher offset / (height / 2).
     const std::vector<Case> cases{
-        {"fingers right", 1, true, {-0.1, -0.2}, chord({K::super, K::pageUp})},
-        {"fingers left", 1, true, {0.1, 0.2}, chord({K::super, K::pageDown})},
-        {"three fingers up", 2, false, {0.1}, chord({K::super})},
-        {"three fingers down", 2, false, {-0.1}, chord({K::super})},
-        {"four fingers up", 3, false, {0.1, 0.1}, chord({K::super, K::letterD})},
-        {"four fingers down", 3, false, {-0.1}, chord({K::super, K::letterA})},
-        {"pinch", 3, false, {-0.2}, chord({K::super, K::letterA})},
-        {"back to the start", 1, true, {0.1, -0.1}, {}},
+        {"three fingers right", MultiTouchEvent::swipeWithOffset, {60, 80}, chord({K::super, K::pageUp})},
+        {"three fingers left", MultiTouchEvent::swipeWithOffset, {-60, -80}, chord({K::super, K::pageDown})},
+        {"three fingers up", MultiTouchEvent::showControlCenterWithOffset, {-50}, chord({K::super})},
+        {"three fingers down", MultiTouchEvent::showControlCenterWithOffset, {50}, chord({K::super})},
+        {"four fingers up", MultiTouchEvent::showDesktopWithOffset, {-50, -50}, chord({K::super, K::letterD})},
+        {"four fingers down", MultiTouchEvent::showDesktopWithOffset, {50}, chord({K::super, K::letterA})},
+        {"four fingers pinching", MultiTouchEvent::showLaunchpadWithOffset, {-0.2, -0.1}, chord({K::super, K::letterA})},
+        {"four fingers spreading", MultiTouchEvent::showLaunchpadWithOffset, {0.2}, chord({K::super, K::letterD})},
+        {"there and back", MultiTouchEvent::swipeWithOffset, {60, -60}, {}},
     };
     for (const Case& c : cases) {
         TableRun run;
-        EXPECT_EQ(swipe(run, c.type, c.inverted, c.deltas, kPhaseEnded), c.expected) << c.gesture;
+        EXPECT_EQ(gesture(run, c.call, c.offsets), c.expected) << c.gesture;
     }
 }
 
 TEST(EventActionTable, CancelledDockSwipeDoesNothingAndTheNextSwipeActsAgain) {
     TableRun run;
-    EXPECT_EQ(swipe(run, 1, true, {0.3}, kPhaseCancelled), DesktopActions{});
-    EXPECT_EQ(swipe(run, 1, true, {0.3}, kPhaseEnded), chord({K::super, K::pageDown}));
-    EXPECT_EQ(swipe(run, 1, true, {-0.3}, kPhaseEnded), chord({K::super, K::pageUp}));
+    auto swipe = [&run](double delta, uint16_t endPhase) {
+        TouchSimulator::postDockSwipeEventWithDelta(delta, TouchSimulator::kDockSwipeHorizontal, kPhaseBegan, true);
+        TouchSimulator::postDockSwipeEventWithDelta(0, TouchSimulator::kDockSwipeHorizontal, endPhase, true);
+        run.bed.time.advanceBy(600);
+        return run.all();
+    };
+    EXPECT_EQ(swipe(0.3, kPhaseCancelled), DesktopActions{});
+    EXPECT_EQ(swipe(0.3, kPhaseEnded), chord({K::super, K::pageDown}));
+    EXPECT_EQ(swipe(-0.3, kPhaseEnded), chord({K::super, K::pageUp}));
 }
 
 TEST(EventActionTable, MalformedRecordsGiveNothingOrClampedMotion) {
