@@ -44,7 +44,7 @@ OutputAttempt openSystemUinput() {
 OutputAttempt openSystemX11() {
     OutputAttempt attempt;
     auto x11 = X11WindowSystem::open("", attempt.note);
-    if (x11) attempt.note = x11->desktop().displayName();
+    if (x11) attempt.note = x11->displayName();
     attempt.windowSystem = std::move(x11);
     return attempt;
 }

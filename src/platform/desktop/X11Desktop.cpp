@@ -241,16 +241,4 @@ void X11Desktop::perform(const std::vector<XTestStep>& steps) {
 
 const std::string& X11Desktop::displayName() const { return impl_->name; }
 
-DisplayLayout X11Desktop::refreshLayout() {
-    // The watcher's connection belongs to its thread; a fresh read goes through
-    // the posting connection.
-    DisplayLayout fresh;
-    {
-        std::lock_guard lock(impl_->posterMutex);
-        fresh = readLayout(impl_->poster, impl_->randr);
-    }
-    impl_->storeLayout(fresh);
-    return fresh;
-}
-
 }  // namespace touchlane

@@ -35,8 +35,6 @@ public:
 
     // The name the display was opened with (as Xlib reports it).
     const std::string& displayName() const;
-    // Reads the layout from the server now (tests).
-    DisplayLayout refreshLayout();
 
     struct Impl;
 

@@ -21,7 +21,7 @@ public:
     Rect mainDisplayBounds() const override;
     Point cursorLocation() const override;
 
-    X11Desktop& desktop() { return *desktop_; }
+    const std::string& displayName() const { return desktop_->displayName(); }
 
 protected:
     void perform(const DesktopActions& actions) override;
