@@ -1,0 +1,259 @@
+#include <gtest/gtest.h>
+
+#include <fmt/format.h>
+
+#include <deque>
+#include <sstream>
+
+#include "support/FakeHidApi.h"
+#include "support/FakeUsbApi.h"
+#include "support/WaitUntil.h"
+#include "logging/LogHook.h"
+#include "platform/ManualScheduler.h"
+#include "platform/ProcessInfo.h"
+#include "replay/ReplaySession.h"
+#include "replay/ReportEncoder.h"
+#include "replay/TraceReader.h"
+#include "replay/TraceRecorder.h"
+#include "synthesis/WindowSystem.h"
+
+namespace touchlane {
+namespace {
+
+using test::FakeHidApi;
+using test::FakeHidInterface;
+using test::FakeUsbApi;
+using test::hidInfo;
+using test::usbDescriptor;
+
+// Sets the manual clock to each scripted report's time as the report is read, as
+// if the frame had sent it then.
+class TimedHidApi final : public HidApi {
+public:
+    TimedHidApi(std::shared_ptr<FakeHidApi> inner, ManualClock& clock, std::deque<double> times)
+        : inner_(std::move(inner)), clock_(clock), times_(std::move(times)) {}
+
+    bool init() override { return inner_->init(); }
+    void exit() override { inner_->exit(); }
+    std::vector<HidDeviceInfo> enumerate(uint16_t vendorID, uint16_t productID) override {
+        return inner_->enumerate(vendorID, productID);
+    }
+    std::unique_ptr<HidDevice> openPath(const std::string& path) override {
+        auto device = inner_->openPath(path);
+        return device ? std::make_unique<Device>(*this, std::move(device)) : nullptr;
+    }
+    std::optional<std::wstring> lastError() override { return inner_->lastError(); }
+
+private:
+    class Device final : public HidDevice {
+    public:
+        Device(TimedHidApi& api, std::unique_ptr<HidDevice> inner) : api_(api), inner_(std::move(inner)) {}
+        int readTimeout(std::span<uint8_t> buffer, int timeoutMs) override {
+            const int result = inner_->readTimeout(buffer, timeoutMs);
+            if (result > 0 && !api_.times_.empty()) {
+                api_.clock_.setMediaTimeMs(api_.times_.front());
+                api_.times_.pop_front();
+            }
+            return result;
+        }
+        int sendFeatureReport(std::span<const uint8_t> report) override { return inner_->sendFeatureReport(report); }
+        std::optional<std::wstring> string(HidStringKind kind, size_t maxCharacters) override {
+            return inner_->string(kind, maxCharacters);
+        }
+
+    private:
+        TimedHidApi& api_;
+        std::unique_ptr<HidDevice> inner_;
+    };
+
+    std::shared_ptr<FakeHidApi> inner_;
+    ManualClock& clock_;
+    std::deque<double> times_;
+};
+
+// Writes down every model the replay hands over, with the virtual time and the
+// display bounds in force, so that two replays can be compared line by line.
+class FrameListSink final : public TouchDataSink {
+public:
+    explicit FrameListSink(std::string& out) : out_(out) {}
+    void handleTouchData(std::shared_ptr<BaseModel> model) override {
+        const Rect bounds = WindowSystem::current().mainDisplayBounds();
+        out_ += fmt::format("{} [{} {} {} {}]", Clock::current().mediaTimeMs(), bounds.x, bounds.y, bounds.width,
+                            bounds.height);
+        if (auto pen = std::dynamic_pointer_cast<PenModel>(model)) {
+            out_ += fmt::format(" pen {} {} {}", static_cast<int>(pen->state), pen->x, pen->y);
+        } else if (auto frame = std::dynamic_pointer_cast<MultiTouchModel>(model); frame && frame->touchDataArray) {
+            for (const auto& c : *frame->touchDataArray) {
+                out_ += fmt::format(" {}:{}:{}:{}:{}:{}:{}", c->index, rawValue(c->touchState), c->x, c->y, c->width,
+                                    c->height, c->pressure);
+            }
+        }
+        out_ += '\n';
+    }
+    void resetDeviceState() override {}
+
+private:
+    std::string& out_;
+};
+
+std::string replayedFrames(const std::string& trace) {
+    std::string frames;
+    std::istringstream input(trace);
+    ReplayOptions options;
+    options.makeSink = [&](bool) { return std::make_shared<FrameListSink>(frames); };
+    auto outcome = replayTrace(input, options);
+    EXPECT_TRUE(outcome.ok) << outcome.error;
+    return frames;
+}
+
+const UsbDeviceDescriptor kFrame = usbDescriptor(0x1FF7, 0x0F01);
+
+// A frame attached with one touch interface, the default supported devices, and
+// every log line kept out of the test output.
+struct Bench {
+    LogRecorder logs;
+    std::shared_ptr<FakeUsbApi> usb = std::make_shared<FakeUsbApi>();
+    std::shared_ptr<FakeHidApi> hid = std::make_shared<FakeHidApi>();
+    USBDeviceConfig config{"/nonexistent"};
+    FakeHidInterface touch{hidInfo(0, 0xFF00, 0x01, "/dev/hidraw7")};
+    std::vector<OpenFileHolder> holders;
+    std::ostringstream output;
+};
+
+TEST(TraceRecorder, RecordedReportsReplayIntoTheSameFramesAsTheScriptedOnes) {
+    const std::string script =
+        "display 0 0 2560 1440\n"
+        "120 frame 1:7:10000:12000; 2:7:14000:12000\n"
+        "136.5 frame 1:7:10000:12600:120:110:33; 2:7:14000:12600\n"
+        "153 frame 1:4:10000:12600; 2:4:14000:12600\n"
+        "400 frame 1:7:3000:9000; 2:7:6000:9000; 3:7:9000:9000; 4:7:12000:9000; 5:7:15000:9000; 6:7:18000:9000\n"
+        "420 g1frame 1:7:3000:9000; 2:7:6000:9000; 3:7:9000:9000; 4:7:12000:9000; 5:7:15000:9000; "
+        "6:7:18000:9000; 7:7:21000:9000\n"
+        "500 pen 1 16000 16000 16\n";
+    Bench bench;
+    std::deque<double> times;
+    {
+        std::istringstream input(script);
+        TraceReader reader(input);
+        TraceDirective directive;
+        while (reader.next(directive) == TraceReader::Status::directive) {
+            std::vector<Report> reports;
+            if (auto* frame = std::get_if<FrameDirective>(&directive.body)) reports = encodeFrame(*frame);
+            if (auto* pen = std::get_if<PenDirective>(&directive.body)) reports = {encodePen(*pen)};
+            for (auto& report : reports) {
+                bench.touch.reports->push(report);
+                times.push_back(directive.timeMs);
+            }
+        }
+    }
+    const size_t reportCount = times.size();
+    bench.hid->addInterface(bench.touch);
+    bench.usb->attach(usbDescriptor(0x046D, 0xC52B));  // a mouse first: skipped, as the agent does
+    bench.usb->attach(kFrame);
+    {
+        VirtualTime time(0.0);
+        TraceRecorder recorder(bench.output, {bench.usb, std::make_shared<TimedHidApi>(bench.hid, time.clock(), times),
+                                              &bench.config, {}});
+        ASSERT_EQ(recorder.start({0, 0, 2560, 1440}), TraceRecorder::Status::recording) << recorder.problem();
+        // The same interface and the same mode report as the agent's reader.
+        EXPECT_EQ(bench.hid->openedPaths(), std::vector<std::string>{"/dev/hidraw7"});
+        EXPECT_EQ(bench.hid->featureReports(), (std::vector<std::vector<uint8_t>>{{0x04, 0x02, 0x00}}));
+        time.runUntilIdle();  // the read loop takes every report, then the device is gone
+        EXPECT_TRUE(recorder.deviceGone());
+        recorder.stop();
+        EXPECT_EQ(recorder.reportCount(), reportCount);
+        EXPECT_FALSE(recorder.writeFailed());
+    }
+    const std::string recorded = bench.output.str();
+    EXPECT_TRUE(recorded.starts_with("# Recorded by touchlane-record ")) << recorded;
+    EXPECT_NE(recorded.find("1ff7:0f01 Frame"), std::string::npos) << recorded;
+    EXPECT_NE(recorded.find("\ndisplay 0 0 2560 1440\n120.000 report 01 07 01 10 27 e0 2e 64 00 64 00 00 00 00 00 07 02"),
+              std::string::npos)
+        << recorded;
+
+    const std::string expected = replayedFrames(script);
+    EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 6);
+    EXPECT_EQ(replayedFrames(recorded), expected);
+}
+
+TEST(TraceRecorder, SaysWhyItGotNoDeviceAndWritesNothing) {
+    struct Case {
+        const char* name;
+        std::function<void(Bench&)> arrange;
+        TraceRecorder::Status status;
+        const char* advice;
+    };
+    const Case cases[] = {
+        {"no USB", [](Bench& b) { b.usb->initResult = -99; }, TraceRecorder::Status::noUsb, "libusb"},
+        {"only other devices", [](Bench& b) { b.usb->attach(usbDescriptor(0x046D, 0xC52B)); },
+         TraceRecorder::Status::noDevice, "Plug it in"},
+        {"no HID interface", [](Bench& b) { b.usb->attach(kFrame); }, TraceRecorder::Status::noInterface,
+         "usbhid"},
+        {"no access",
+         [](Bench& b) {
+             b.usb->attach(kFrame);
+             b.touch.opens = false;
+             b.hid->addInterface(b.touch);
+             b.hid->setLastError(L"Permission denied");
+         },
+         TraceRecorder::Status::noAccess, "(Permission denied). Install Touchlane's udev rules"},
+        {"mode report refused",
+         [](Bench& b) {
+             b.usb->attach(kFrame);
+             b.touch.featureReportResult = -1;
+             b.hid->addInterface(b.touch);
+         },
+         TraceRecorder::Status::notAccepted, "multi-touch mode report (result -1)"},
+        {"agent reading the frame",
+         [](Bench& b) {
+             b.usb->attach(kFrame);
+             b.hid->addInterface(b.touch);
+             b.holders = {{ProcessInfo::processId(), "me"}, {4242, "touchlane"}};
+         },
+         TraceRecorder::Status::deviceBusy, "/dev/hidraw7) is in use by touchlane (process 4242)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bench bench;
+        c.arrange(bench);
+        VirtualTime time;
+        TraceRecorder recorder(bench.output, {bench.usb, bench.hid, &bench.config,
+                                              [&](const std::string&) { return bench.holders; }});
+        EXPECT_EQ(recorder.start({0, 0, 1920, 1080}), c.status);
+        EXPECT_NE(recorder.problem().find(c.advice), std::string::npos) << recorder.problem();
+        EXPECT_EQ(bench.output.str(), "");
+        EXPECT_EQ(bench.hid->openDeviceCount, 0);
+    }
+}
+
+// The reader's loop on its own thread writes while the device is still being
+// opened and while the recording is stopped: every report read is written once,
+// after the header lines.
+TEST(TraceRecorderThreadTest, ReportsReadOnTheReaderThreadAreAllWrittenByStop) {
+    Bench bench;
+    bench.touch.reports->setWaitsForReports(true);
+    for (int i = 0; i < 20; ++i) bench.touch.reports->push(encodePen({1, static_cast<uint16_t>(i), 5, 0}));
+    bench.hid->addInterface(bench.touch);
+    bench.usb->attach(kFrame);
+    TraceRecorder recorder(bench.output, {bench.usb, bench.hid, &bench.config, {}});
+    ASSERT_EQ(recorder.start({0, 0, 1920, 1080}), TraceRecorder::Status::recording);
+    for (int i = 20; i < 40; ++i) bench.touch.reports->push(encodePen({1, static_cast<uint16_t>(i), 5, 0}));
+    EXPECT_TRUE(test::waitUntil([&] { return recorder.reportCount() == 40; }));
+    recorder.stop();
+    EXPECT_FALSE(recorder.deviceGone());
+
+    std::istringstream lines(bench.output.str());
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_TRUE(line.starts_with("# Recorded by"));
+    std::getline(lines, line);
+    EXPECT_EQ(line, "display 0 0 1920 1080");
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_TRUE(std::getline(lines, line));
+        EXPECT_NE(line.find(fmt::format(" report 01 01 {:02x} 00 05 00", i)), std::string::npos) << line;
+    }
+    EXPECT_FALSE(std::getline(lines, line));
+}
+
+}  // namespace
+}  // namespace touchlane
