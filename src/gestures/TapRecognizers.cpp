@@ -117,11 +117,14 @@ std::optional<GestureRecognitionResult> LongPressRecognizer::recognize(const std
         reset();
         return std::nullopt;
     }
+    // Tracking belongs to the touch that started it; a later touch starts afresh.
+    if (trackingSequenceId_ && *trackingSequenceId_ != sequence->sequenceId()) reset();
     if (hasDetected_) return std::nullopt;
     const TouchPosition& last = points.front()->lastPosition();
     const double now = Clock::current().mediaTimeMs();
     if (!trackingStartTime_) {
         trackingStartTime_ = now;
+        trackingSequenceId_ = sequence->sequenceId();
         trackingPosition_ = {static_cast<double>(last.x), static_cast<double>(last.y)};
         return std::nullopt;
     }
@@ -138,6 +141,7 @@ std::optional<GestureRecognitionResult> LongPressRecognizer::recognize(const std
 
 void LongPressRecognizer::reset() {
     trackingStartTime_.reset();
+    trackingSequenceId_.reset();
     trackingPosition_ = {};
     hasDetected_ = false;
 }

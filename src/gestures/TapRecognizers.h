@@ -56,7 +56,8 @@ public:
 
 private:
     std::optional<double> trackingStartTime_;
-    Point trackingPosition_;  // device units
+    std::optional<int64_t> trackingSequenceId_;  // the touch being tracked
+    Point trackingPosition_;                     // device units
     bool hasDetected_ = false;
 };
 

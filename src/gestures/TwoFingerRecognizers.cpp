@@ -73,6 +73,8 @@ std::optional<GestureRecognitionResult> ScrollRecognizer::recognize(const std::s
     }
     const GestureState state = lastFingerScreen0_ ? laterState(*sequence) : GestureState::began;
     storeFingers(p0, p1);
+    // This result delivers a delta: later frames continue the scroll it began.
+    hasDeliveredScrollSinceReset_ = true;
     return makeScreenResult(sequence, state, scrollConfidence, delta.x, delta.y, 0, 0, 0, midpoint(p0, p1));
 }
 
@@ -87,12 +89,14 @@ std::optional<GestureRecognitionResult> ScrollRecognizer::continueRecognition(
         storeFingers(p0, p1);
         return std::nullopt;
     }
+    // The fingers' positions move on only when a delta is delivered: motion too
+    // small to pass on one frame adds up over the next ones instead of being lost.
     const Point raw = averageMove(p0, *lastFingerScreen0_, p1, *lastFingerScreen1_);
-    storeFingers(p0, p1);
     const auto filtered = filteredScrollDelta(raw.x, raw.y);
     if (!filtered) return std::nullopt;
     const auto [dx, dy] = *filtered;
 
+    GestureState state = GestureState::changed;
     if (!hasDeliveredScrollSinceReset_) {
         // Sub-point motion does not open a scroll.
         if (std::trunc(dx) == 0 && std::trunc(dy) == 0) return std::nullopt;
@@ -102,9 +106,13 @@ std::optional<GestureRecognitionResult> ScrollRecognizer::continueRecognition(
         lockedAxis_ = axis;
         const double component = axis == LockedScrollAxis::vertical ? dy : dx;
         lockedDirectionSign_ = component > 0 ? 1.0 : -1.0;
+        // The delta that opens the scroll begins it, so the cursor moves to the
+        // fingers and the scroll lands in the window under them.
+        state = GestureState::began;
     }
+    storeFingers(p0, p1);
     // The end of a scroll comes from the router when the sequence ends.
-    return makeScreenResult(sequence, GestureState::changed, scrollConfidence, dx, dy, 0, 0, 0, midpoint(p0, p1));
+    return makeScreenResult(sequence, state, scrollConfidence, dx, dy, 0, 0, 0, midpoint(p0, p1));
 }
 
 std::optional<std::pair<double, double>> ScrollRecognizer::filteredScrollDelta(double dx, double dy) {
@@ -259,7 +267,7 @@ std::optional<GestureRecognitionResult> DragRecognizer::recognize(const std::sha
     }
     const auto points = sequence->allPoints();
     if (points.size() != 1 || points.front()->displacement() < dragMinimumDisplacement) return std::nullopt;
-    return dragStep(sequence, *points.front(), laterState(*sequence));
+    return dragStep(sequence, *points.front());
 }
 
 std::optional<GestureRecognitionResult> DragRecognizer::continueRecognition(
@@ -267,19 +275,21 @@ std::optional<GestureRecognitionResult> DragRecognizer::continueRecognition(
     if (sequence->maxTouchesInWindow() != 1) return std::nullopt;
     const auto points = sequence->allPoints();
     if (points.size() != 1) return std::nullopt;
-    return dragStep(sequence, *points.front(), GestureState::changed);
+    return dragStep(sequence, *points.front());
 }
 
 std::optional<GestureRecognitionResult> DragRecognizer::dragStep(const std::shared_ptr<TouchSequence>& sequence,
-                                                                 const TrackedTouchPoint& finger,
-                                                                 GestureState continuingState) {
+                                                                 const TrackedTouchPoint& finger) {
     const Point position = screenPoint(finger.lastPosition());
     Point delta;
     GestureState state = GestureState::began;
     if (lastPositionMac_) {
         delta = {position.x - lastPositionMac_->x, position.y - lastPositionMac_->y};
-        state = continuingState;
+        state = GestureState::changed;
     }
+    // A drag ends with its sequence, even one recognised only once it had ended:
+    // left active, the recognizer would capture every later one-finger touch.
+    if (hasEnded(*sequence)) state = GestureState::ended;
     lastPositionMac_ = position;
     return makeScreenResult(sequence, state, dragConfidence, delta.x, delta.y, 0, 0, 0, position);
 }

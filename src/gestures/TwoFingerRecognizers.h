@@ -87,7 +87,7 @@ public:
 
 private:
     std::optional<GestureRecognitionResult> dragStep(const std::shared_ptr<TouchSequence>& sequence,
-                                                     const TrackedTouchPoint& finger, GestureState continuingState);
+                                                     const TrackedTouchPoint& finger);
 
     std::optional<Point> lastPositionMac_;
 };

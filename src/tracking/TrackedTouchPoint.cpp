@@ -13,6 +13,10 @@ double deviceDistance(const TouchPosition& a, const TouchPosition& b) {
 TrackedTouchPoint::TrackedTouchPoint(uint8_t identifier, const TouchPointModel& touch, double timestamp)
     : identifier_(identifier),
       rawIndex_(touch.index),
+      // A finger first seen already lifted (a repeated lift report, or the lift of
+      // a finger whose touch went to an earlier sequence) is over: begun, it
+      // would hold its sequence open for ever.
+      state_(touch.touchState == kTouchStateLifted ? TouchLifecycleState::ended : TouchLifecycleState::began),
       rawState_(touch.touchState),
       positions_{TouchPosition{touch.x, touch.y, timestamp}},
       firstTimestamp_(timestamp),

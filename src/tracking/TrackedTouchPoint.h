@@ -14,7 +14,7 @@ namespace touchlane {
 // grows, one sample per matched frame.
 class TrackedTouchPoint {
 public:
-    // A new finger, in `began` whatever the contact's state.
+    // A new finger, in `began`; `ended` already when its contact has lifted.
     TrackedTouchPoint(uint8_t identifier, const TouchPointModel& touch, double timestamp);
 
     // Applies the contact matched to this finger in a later frame. A lifted contact

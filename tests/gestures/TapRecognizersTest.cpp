@@ -131,5 +131,20 @@ TEST(LongPressRecognizer, FiresAfterTheHoldAndRestartsOnDrift) {
     }
 }
 
+TEST(LongPressRecognizer, TrackingDoesNotOutliveItsTouch) {
+    test::GestureKit kit;
+    LongPressRecognizer longPress;
+    EXPECT_FALSE(longPress.recognize(kit.frameAt(1000, {down(0, 5000, 5000)}), kit.buffer));
+    EXPECT_TRUE(longPress.trackingStartTime());
+    // The touch is taken elsewhere (it became a two-finger gesture) without the
+    // recognizer seeing it end; a later touch at the same place starts afresh.
+    kit.take();
+    auto next = kit.frameAt(2000, {down(0, 5000, 5000)});
+    EXPECT_FALSE(longPress.recognize(next, kit.buffer)) << "a stale start would fire at once";
+    EXPECT_EQ(longPress.trackingStartTime(), 2000.0);
+    kit.frameAt(2400, {down(0, 5000, 5000)});
+    EXPECT_TRUE(longPress.recognize(next, kit.buffer));
+}
+
 }  // namespace
 }  // namespace touchlane

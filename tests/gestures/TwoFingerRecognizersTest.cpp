@@ -5,6 +5,7 @@
 
 #include "GestureKit.h"
 #include "gestures/TwoFingerMotion.h"
+#include "gestures/GestureRecognizerManager.h"
 #include "gestures/TwoFingerRecognizers.h"
 #include "logging/LogHook.h"
 
@@ -117,22 +118,32 @@ TEST(ScrollRecognizer, AxisFilterThresholdsAndRelock) {
     EXPECT_EQ(scroll.lockedDirectionSign(), 0.0);
 }
 
-TEST(ScrollRecognizer, SubPointMotionDoesNotOpenALockedScroll) {
+TEST(ScrollRecognizer, SubPointMotionAddsUpUntilItOpensALockedScrollWithBegan) {
     test::GestureKit kit;
     kit.display.setMainDisplayBounds({0, 0, 3276.7, 3276.7});  // a tenth of a point per unit
     ScrollRecognizer scroll;
     auto sequence = kit.frameAt(1000, pair(5000, 5000, 9000, 5000));
     EXPECT_FALSE(scroll.continueRecognition(sequence, kit.buffer)) << "the first call only stores the fingers";
     kit.frameAt(1010, pair(5004, 5009, 9004, 5009));
-    EXPECT_FALSE(scroll.continueRecognition(sequence, kit.buffer)) << "(0.4, 0.9) is swallowed";
+    EXPECT_FALSE(scroll.continueRecognition(sequence, kit.buffer)) << "(0.4, 0.9) does not open a scroll";
     EXPECT_FALSE(scroll.hasDeliveredScrollSinceReset());
     kit.frameAt(1020, pair(5008, 5021, 9008, 5021));
-    const auto delivered = scroll.continueRecognition(sequence, kit.buffer);
-    ASSERT_TRUE(delivered);
-    EXPECT_NEAR(delivered->dx, 0.4, 1e-9);
-    EXPECT_NEAR(delivered->dy, 1.2, 1e-9);
+    const auto opened = scroll.continueRecognition(sequence, kit.buffer);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->gestureState, GestureState::began) << "the delta that opens the scroll begins it";
+    EXPECT_NEAR(opened->dx, 0.8, 1e-9) << "measured from the positions of the last delivery";
+    EXPECT_NEAR(opened->dy, 2.1, 1e-9);
     EXPECT_EQ(scroll.lockedAxis(), LockedScrollAxis::vertical);
     EXPECT_EQ(scroll.lockedDirectionSign(), 1.0);
+
+    // Steps under the filter's minimum add up too, and then pass as changed.
+    kit.frameAt(1030, pair(5008, 5025, 9008, 5025));
+    EXPECT_FALSE(scroll.continueRecognition(sequence, kit.buffer)) << "0.4 alone is too small";
+    kit.frameAt(1040, pair(5008, 5029, 9008, 5029));
+    const auto later = scroll.continueRecognition(sequence, kit.buffer);
+    ASSERT_TRUE(later);
+    EXPECT_EQ(later->gestureState, GestureState::changed);
+    EXPECT_NEAR(later->dy, 0.8, 1e-9);
 }
 
 TEST(ZoomRecognizer, StartsOnOppositeMotionWithTheDistanceRatio) {
@@ -215,7 +226,24 @@ TEST(DragRecognizer, NeedsTwoHundredUnits) {
         EXPECT_EQ(next->gestureState, GestureState::changed);
         EXPECT_EQ(next->dx, 30.0);
         EXPECT_EQ(next->dy, 10.0);
+        kit.frameAt(1120, {lifted(0, 5240, 5010)});
+        const auto last = drag.continueRecognition(sequence, kit.buffer);
+        ASSERT_TRUE(last);
+        EXPECT_EQ(last->gestureState, GestureState::ended) << "a drag ends with its sequence";
     }
+}
+
+TEST(DragRecognizer, AFlickRecognisedOnlyOnceEndedIsEndedAtOnce) {
+    test::GestureKit kit;
+    GestureRecognizerManager manager;
+    kit.frameAt(1000, {down(0, 5000, 5000)});
+    kit.frameAt(1030, {down(0, 5300, 5000)});
+    auto sequence = kit.frameAt(1060, {lifted(0, 5600, 5000)});
+    const auto result = manager.recognize(sequence, kit.buffer);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->gestureType, GestureType::drag);
+    EXPECT_EQ(result->gestureState, GestureState::ended);
+    EXPECT_FALSE(manager.activeContinuousRecognizer()) << "it must not capture the next one-finger touch";
 }
 
 TEST(DragRecognizer, GrowingContactSuppressesALiveDrag) {

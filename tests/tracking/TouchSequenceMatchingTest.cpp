@@ -124,7 +124,7 @@ TEST(TouchSequenceMatching, GeneralPathBreaksDistanceTiesByDeviceIndexThenFrameO
     }
 }
 
-TEST(TouchSequenceMatching, LiftEndsFingerAndARepeatedLiftStartsANewOne) {
+TEST(TouchSequenceMatching, LiftEndsFingerAndARepeatedLiftAddsAFingerThatHasEndedAlready) {
     SequenceDriver d;
     d.add({down(0, 1000, 1000)});
     d.add({down(0, 1010, 1000)});
@@ -134,9 +134,15 @@ TEST(TouchSequenceMatching, LiftEndsFingerAndARepeatedLiftStartsANewOne) {
     EXPECT_EQ(d.sequence.state(), TouchSequenceState::ended);
     EXPECT_FALSE(d.sequence.endTimestamp().has_value());
 
+    // A repeated lift must not reopen the sequence.
     d.add({lifted(0, 1010, 1000)});
     ASSERT_EQ(d.sequence.trackedPointCount(), 2);
-    EXPECT_EQ(d.sequence.trackedPoints().at(1)->state(), TouchLifecycleState::began);
+    EXPECT_EQ(d.sequence.trackedPoints().at(1)->state(), TouchLifecycleState::ended);
+    EXPECT_EQ(d.sequence.state(), TouchSequenceState::ended);
+
+    // A touching contact still starts a new finger in began.
+    d.add({down(0, 1010, 1000)});
+    EXPECT_EQ(d.sequence.trackedPoints().at(2)->state(), TouchLifecycleState::began);
     EXPECT_EQ(d.sequence.state(), TouchSequenceState::touching);
 }
 
