@@ -1,0 +1,201 @@
+#include <fmt/format.h>
+
+#include "logging/Logger.h"
+#include "routing/RoutingText.h"
+#include "routing/TouchEventRouter.h"
+#include "synthesis/MouseSimulator.h"
+#include "tracking/DecimalFormat.h"
+#include "tracking/GestureRemoteToMacMapper.h"
+
+namespace touchlane {
+
+namespace {
+
+void log(const std::string& message) { Logger::shared().log(message); }
+
+Point macPointOf(const TrackedTouchPoint& finger) {
+    const TouchPosition& last = finger.lastPosition();
+    return GestureRemoteToMacMapper::macPoint(last.x, last.y);
+}
+
+std::string offsetLine(std::string_view name, double offset, TrackpadState phase) {
+    return fmt::format("Dispatched: {}, offset={}, state={}", name, formatDecimal(offset), caseName(phase));
+}
+
+}  // namespace
+
+void TouchEventRouter::dispatchGesture(const GestureRecognitionResult& result) {
+    const TrackpadState phase = trackpadPhase(result.gestureState);
+    const auto firstFinger = [&]() -> std::shared_ptr<TrackedTouchPoint> {
+        if (!result.touchSequence) return nullptr;
+        const auto fingers = result.touchSequence->allPoints();
+        return fingers.empty() ? nullptr : fingers.front();
+    };
+    switch (result.gestureType) {
+        case GestureType::none:
+            break;
+        case GestureType::singleTap:
+            if (const auto finger = firstFinger()) simulateSingleTouchClick(*finger);
+            break;
+        case GestureType::singleDoubleTap:
+            if (const auto finger = firstFinger()) simulateSingleTouchDoubleClick(*finger, false);
+            break;
+        case GestureType::doubleTap:
+            dispatchDoubleTapGesture(result);
+            break;
+        case GestureType::doubleDoubleTap:
+            dispatchDoubleDoubleTapGesture(result);
+            break;
+        case GestureType::scroll:
+        case GestureType::zoom:
+        case GestureType::rotation:
+            dispatchMultiTouchGesture(result);
+            break;
+        case GestureType::swipe:
+            MultiTouchEvent::swipeWithOffset(result.swipeOffset, phase);
+            log(offsetLine("Swipe", result.swipeOffset, phase));
+            break;
+        case GestureType::drag:
+            dispatchDragGesture(result);
+            break;
+        case GestureType::controlCenter:
+            // Control centre follows the vertical movement, not the swipe offset.
+            MultiTouchEvent::showControlCenterWithOffset(result.dy, phase);
+            log(offsetLine("Control Center", result.dy, phase));
+            break;
+        case GestureType::showDesktop:
+            MultiTouchEvent::showDesktopWithOffset(result.swipeOffset, phase);
+            log(offsetLine("Show Desktop", result.swipeOffset, phase));
+            break;
+        case GestureType::launchpad:
+            MultiTouchEvent::showLaunchpadWithOffset(result.swipeOffset, phase);
+            log(offsetLine("Launchpad", result.swipeOffset, phase));
+            break;
+        case GestureType::longPress:
+            dispatchLongPressGesture(result);
+            break;
+    }
+}
+
+void TouchEventRouter::simulateSingleTouchClick(const TrackedTouchPoint& finger) {
+    const Point point = macPointOf(finger);
+    MouseSimulator::doMouseLeftClick(point);
+    log("Simulated single touch click at " + pointText(point));
+}
+
+void TouchEventRouter::simulateSingleTouchDoubleClick(const TrackedTouchPoint& finger, bool firstClickPosted) {
+    const Point point = macPointOf(finger);
+    if (firstClickPosted) {
+        // The first tap has clicked already; a full double click now would be a
+        // third press that desktops counting clicks by timing take for a triple click.
+        MouseSimulator::doMouseClick(point, 2);
+    } else {
+        MouseSimulator::doMouseLeftDoubleClick(point);
+    }
+    log("Simulated single touch double click at " + pointText(point));
+}
+
+void TouchEventRouter::dispatchDoubleTapGesture(const GestureRecognitionResult& result) {
+    MouseSimulator::doMouseRightClick(result.centerPoint);
+    log("Dispatched: Double Tap (right click) at " + pointText(result.centerPoint));
+}
+
+void TouchEventRouter::dispatchDoubleDoubleTapGesture(const GestureRecognitionResult& result) {
+    // Smart zoom acts where the cursor is.
+    MouseSimulator::doMouseMove(result.centerPoint);
+    log("Moved cursor to two-finger center before Smart Zoom (two-finger double tap): " +
+        pointText(result.centerPoint));
+    MultiTouchEvent::startSmartZoom(TrackpadState::ended);
+    log("Dispatched: Smart Zoom (two-finger double tap)");
+}
+
+void TouchEventRouter::dispatchMultiTouchGesture(const GestureRecognitionResult& result) {
+    const GestureType type = result.gestureType;
+    const TrackpadState phase = trackpadPhase(result.gestureState);
+    moveCursorToGestureCenterIfNeeded(type, phase, result.centerPoint);
+    if (type == GestureType::rotation) {
+        MultiTouchEvent::rotateWithOffset(result.rotationAngle, phase);
+    } else if (type == GestureType::zoom) {
+        MultiTouchEvent::zoomWithOffset(result.zoomOffset, phase);
+    } else {
+        MultiTouchEvent::scrollWithDx(result.dx, result.dy, phase);
+    }
+    log(fmt::format("Dispatched: {}", caseName(type)));
+}
+
+void TouchEventRouter::dispatchDragGesture(const GestureRecognitionResult& result) {
+    // The single-touch handler replays the drag as its own down, move and up;
+    // a long drag arrives here in successive pieces.
+    const auto& sequence = result.touchSequence;
+    if (sequence && !sequence->trackedPoints().empty()) {
+        for (const auto& frame : sequence->rawTouchData()) {
+            if (!frame->touchDataArray || frame->touchDataArray->empty()) continue;
+            if (const auto& contact = frame->touchDataArray->front()) singleTouchHandler_->handleSingleTouchEvent(*contact);
+        }
+    }
+    log("Dispatched: Drag");
+}
+
+void TouchEventRouter::dispatchLongPressGesture(const GestureRecognitionResult& result) {
+    const int64_t fingers = result.touchSequence ? result.touchSequence->activeTouchCount() : 0;
+    lock_.lock(GestureType::longPress, fingers, now());
+    MouseSimulator::doMouseRightClick(result.centerPoint);
+    log("Dispatched: Long Press (right click) at " + pointText(result.centerPoint));
+}
+
+void TouchEventRouter::moveCursorToGestureCenterIfNeeded(GestureType type, TrackpadState state, const Point& center) {
+    // Trackpad events act where the cursor is: put it between the fingers once,
+    // when a two-finger gesture begins.
+    if (state != TrackpadState::begin || !isTwoFingerContinuousGesture(type)) return;
+    MouseSimulator::doMouseMove(center);
+    log(fmt::format("Moved cursor to gesture center for {}: {}", caseName(type), pointText(center)));
+}
+
+void TouchEventRouter::dispatchContinuousGestureEnded(GestureType type) {
+    constexpr TrackpadState ended = TrackpadState::ended;
+    switch (type) {
+        case GestureType::scroll:
+            MultiTouchEvent::scrollWithDx(0, 0, ended);
+            break;
+        case GestureType::zoom:
+            MultiTouchEvent::zoomWithOffset(0, ended);
+            break;
+        case GestureType::rotation:
+            MultiTouchEvent::rotateWithOffset(0, ended);
+            break;
+        case GestureType::swipe:
+            MultiTouchEvent::swipeWithOffset(0, ended);
+            break;
+        case GestureType::controlCenter:
+            MultiTouchEvent::showControlCenterWithOffset(0, ended);
+            break;
+        case GestureType::showDesktop:
+            MultiTouchEvent::showDesktopWithOffset(0, ended);
+            break;
+        case GestureType::launchpad:
+            MultiTouchEvent::showLaunchpadWithOffset(0, ended);
+            break;
+        default:
+            break;
+    }
+    log(fmt::format("Dispatched continuous gesture ended: {}", caseName(type)));
+}
+
+void TouchEventRouter::closeContinuousGestureFromFinishedSequence(GestureType type, const TouchSequence& sequence) {
+    dispatchContinuousGestureEnded(type);
+    // Both the manager's active recognizer and the one for this type: when two
+    // answered the same frame, the one whose result was used need not be active.
+    recognizerManager_.resetActiveRecognizer();
+    if (const auto recognizer = recognizerManager_.recognizer(type, sequence)) recognizer->reset();
+    lock_.noteContinuousGestureEnded(now());
+}
+
+void TouchEventRouter::releaseInterruptedDrag() {
+    const auto& active = recognizerManager_.activeContinuousRecognizer();
+    if (active && active->gestureType() == GestureType::drag) recognizerManager_.resetActiveRecognizer();
+    if (singleTouchHandler_->previousTouchEventType() != TouchEventType::leftDrag) return;
+    log("Releasing the button of an interrupted drag");
+    singleTouchHandler_->finishTouch();
+}
+
+}  // namespace touchlane

@@ -1,0 +1,147 @@
+#include <fmt/format.h>
+
+#include "logging/Logger.h"
+#include "routing/RoutingText.h"
+#include "routing/TouchEventRouter.h"
+#include "routing/TwoFingerMissDiagnostics.h"
+#include "tracking/DecimalFormat.h"
+
+namespace touchlane {
+
+namespace {
+
+void log(const std::string& message) { Logger::shared().log(message); }
+
+bool hasEnded(const TouchSequence& sequence) { return sequence.state() == TouchSequenceState::ended; }
+
+// No contact of the sequence ever touched: it holds only lift reports (a repeated
+// lift, or the lift of a finger whose touch was taken already). Each of its
+// fingers was created ended and never saw a second frame.
+bool neverTouched(const TouchSequence& sequence) {
+    for (const auto& [identifier, point] : sequence.trackedPoints()) {
+        if (!point->isEnded() || point->positions().size() != 1) return false;
+    }
+    return true;
+}
+
+// Results of whole-sequence processing that are dispatched at once, after any
+// pending two-finger right click has been dropped.
+bool dispatchesAtOnce(GestureType type) {
+    return type == GestureType::doubleDoubleTap || type == GestureType::drag || type == GestureType::longPress ||
+           isContinuousGesture(type);
+}
+
+}  // namespace
+
+std::optional<GestureType> TouchEventRouter::processBufferedSequence() {
+    const auto current = buffer_.currentSequence();
+    if (!current) return std::nullopt;
+    // A finger still down stays one sequence until something is recognised or it
+    // lifts: cut at the buffer window, a slow tap would end as a second tap (a
+    // double click), and a drag would be replayed from where the cut fell.
+    const bool fingerStillDown = !hasEnded(*current) && current->maxTouchesInWindow() == 1;
+    std::optional<GestureRecognitionResult> raw;
+    if (fingerStillDown) {
+        raw = recognizerManager_.recognize(current, buffer_);
+        if (!raw) return std::nullopt;
+    }
+    // The history as the recognizers saw it, before this sequence joins it.
+    const auto previous = buffer_.lastRecognizedSequence();
+    const auto sequence = buffer_.takeCurrentSequence();
+    log(fmt::format("Processing sequence: state={}, maxTouchesInWindow={}, duration={}", caseName(sequence->state()),
+                    sequence->maxTouchesInWindow(), formatDecimal(sequence->duration())));
+    if (!fingerStillDown) raw = recognizerManager_.recognize(sequence, buffer_);
+    // Lift reports alone are never a tap or a long press; they may still end a
+    // drag whose earlier pieces were dispatched.
+    if (raw && neverTouched(*sequence) && isDiscreteGesture(raw->gestureType)) raw.reset();
+
+    const auto result = normalizeRecognizedResult(raw, *sequence);
+    if (!result) {
+        handleUnrecognizedSequence(sequence, raw);
+        return std::nullopt;
+    }
+    return handleRecognizedSequence(sequence, *result, previous);
+}
+
+void TouchEventRouter::handleUnrecognizedSequence(const std::shared_ptr<TouchSequence>& sequence,
+                                                  const std::optional<GestureRecognitionResult>& raw) {
+    const int64_t maxTouches = sequence->maxTouchesInWindow();
+    if (raw && maxTouches > 1 && !hasEnded(*sequence) && isContinuousGesture(raw->gestureType)) {
+        // The suppressed continuous gesture must not keep its recognizer active.
+        recognizerManager_.resetActiveRecognizer();
+    }
+    if (neverTouched(*sequence)) {
+        // Recorded, it would pair with the next tap as the first of a double tap.
+        log("Dropping sequence without a touching contact");
+        return;
+    }
+    if (maxTouches == 2) logTwoFingerSequenceMissDiagnostics(*sequence);
+    log("No gesture recognized for sequence");
+    buffer_.recordRecognizedSequence(GestureRecognitionResult(GestureType::none, 0, sequence, now(), 0, 0, 0, 0, 0,
+                                                              GestureState::ended, Point{}));
+    if (maxTouches == 2 && hasEnded(*sequence)) {
+        finalizePendingTwoFingerRightClickUpgradeIfNeeded(*sequence, std::nullopt);
+        twoFingerSessionHadMovement_ = false;
+    }
+}
+
+std::optional<GestureType> TouchEventRouter::handleRecognizedSequence(
+    const std::shared_ptr<TouchSequence>& sequence, const GestureRecognitionResult& result,
+    const std::optional<RecognizedSequenceRecord>& previous) {
+    const GestureType type = result.gestureType;
+    const int64_t maxTouches = sequence->maxTouchesInWindow();
+    const bool ended = hasEnded(*sequence);
+    log(fmt::format("Gesture recognized: {}, confidence={}", caseName(type), confidenceText(result.confidence)));
+    sequence->setGestureType(type);
+    buffer_.recordRecognizedSequence(result);
+
+    if (maxTouches == 1 && ended && (type == GestureType::singleTap || type == GestureType::drag)) {
+        scheduleDeferredSingleTouchDispatch(result);
+        return type;
+    }
+    if (dispatchesAtOnce(type)) {
+        rightClickDeferral_.take();
+        dispatchGesture(result);
+        // Recognised on a finished sequence, no later frame will end it.
+        if (ended && isContinuousGesture(type) && result.gestureState != GestureState::ended) {
+            closeContinuousGestureFromFinishedSequence(type, *sequence);
+        }
+    } else if (type == GestureType::singleDoubleTap) {
+        const bool firstClickPosted = previous && singleTouchDeferral_.lastFiredSequenceId() == previous->sequenceId;
+        cancelDeferredSingleTouchDispatch("upgraded to single double tap");
+        const auto fingers = sequence->allPoints();
+        if (!fingers.empty()) simulateSingleTouchDoubleClick(*fingers.front(), firstClickPosted);
+    } else if (type == GestureType::doubleTap) {
+        if (const auto earlier = rightClickDeferral_.take()) dispatchDoubleTapGesture(*earlier);
+        scheduleDeferredTwoFingerRightClick(result);
+    } else {
+        dispatchGesture(result);
+    }
+    if (maxTouches == 2 && ended) {
+        finalizePendingTwoFingerRightClickUpgradeIfNeeded(*sequence, type);
+        twoFingerSessionHadMovement_ = false;
+    }
+    return type;
+}
+
+std::optional<GestureRecognitionResult> TouchEventRouter::normalizeRecognizedResult(
+    const std::optional<GestureRecognitionResult>& result, const TouchSequence& sequence) const {
+    if (!result) return std::nullopt;
+    const GestureType type = result->gestureType;
+    if (sequence.maxTouchesInWindow() >= 2 && !hasEnded(sequence) && isContinuousGesture(type)) {
+        // Continuous multi-finger gestures start only through the live lock.
+        log(fmt::format("Suppressing buffered continuous gesture before router lock: {}", caseName(type)));
+        return std::nullopt;
+    }
+    if (type == GestureType::doubleTap && sequence.maxTouchesInWindow() == 2 && twoFingerSessionHadMovement_) {
+        log("Suppressing two-finger tap fallback after movement");
+        return std::nullopt;
+    }
+    return result;
+}
+
+void TouchEventRouter::logTwoFingerSequenceMissDiagnostics(const TouchSequence& sequence) const {
+    log(twoFingerMissDiagnostics(sequence));
+}
+
+}  // namespace touchlane

@@ -1,0 +1,258 @@
+#include "routing/TouchEventRouter.h"
+
+#include <fmt/format.h>
+
+#include "logging/Logger.h"
+#include "platform/Clock.h"
+#include "routing/LiveGestureClassifier.h"
+#include "tracking/TouchConfiguration.h"
+
+namespace touchlane {
+
+namespace {
+void log(const std::string& message) { Logger::shared().log(message); }
+}  // namespace
+
+std::shared_ptr<TouchEventRouter> TouchEventRouter::create() { return std::make_shared<TouchEventRouter>(Passkey{}); }
+
+TouchEventRouter::TouchEventRouter(Passkey)
+    : singleTouchHandler_(SingleTouchEvent::create()),
+      routerQueue_(makeSerialQueue("com.touch.router.refactored")),
+      rightClickDeferral_(routerQueue_),
+      singleTouchDeferral_(routerQueue_) {}
+
+TouchEventRouter::~TouchEventRouter() = default;
+
+double TouchEventRouter::now() { return Clock::current().mediaTimeMs(); }
+
+void TouchEventRouter::handleTouchData(std::shared_ptr<BaseModel> model) {
+    if (!model) return;
+    routerQueue_->async([weakSelf = weak_from_this(), model = std::move(model)] {
+        if (auto self = weakSelf.lock()) self->route(model);
+    });
+}
+
+void TouchEventRouter::resetDeviceState() {
+    // From inside the router (a reset while handling a frame) waiting on the own
+    // queue would never return.
+    if (routerQueue_->isCurrent()) {
+        performDeviceReset();
+        return;
+    }
+    routerQueue_->sync([this] { performDeviceReset(); });
+}
+
+void TouchEventRouter::route(const std::shared_ptr<BaseModel>& model) {
+    if (auto frame = std::dynamic_pointer_cast<MultiTouchModel>(model)) {
+        processMultiTouchModel(frame);
+    } else if (const auto* pen = dynamic_cast<const PenModel*>(model.get())) {
+        // A pen is a mouse already: no buffer, no recognition, no lock.
+        singleTouchHandler_->handleSingleTouchEvent(*pen);
+    }
+}
+
+void TouchEventRouter::processMultiTouchModel(const std::shared_ptr<MultiTouchModel>& frame) {
+    const int count = frame->count;
+    log(fmt::format("Received touch data: count={}", count));
+    if (count > 1) {
+        cancelDeferredSingleTouchDispatch("promoted to multi-touch");
+        releaseInterruptedDrag();
+    }
+    if (shouldSealUnlatchedMultiTouch(*frame)) {
+        log("Sealing unlatched multi-touch sequence before touch-count downgrade");
+        buffer_.currentSequence()->markEnded();
+        const auto recognized = processBufferedSequence();
+        // The finger left over from a two-finger tap belongs to that tap: on its
+        // own it would click when it lifts.
+        if (recognized == GestureType::doubleTap || recognized == GestureType::doubleDoubleTap) {
+            remainderFilter_.startDropping(TouchRemainderFilter::State::droppingTapTail);
+        }
+    }
+    if (shouldIgnoreSingleTouchTail(*frame)) {
+        log("Ignoring single-touch tail after deferred two-finger tap");
+        remainderFilter_.touchEnded();
+        return;
+    }
+    // A lone finger in the quiet period after a continuous gesture is dropped before
+    // it reaches the buffer, and so is the rest of its touch: a sequence left
+    // behind would merge with the next touch.
+    if (count == 1 && lock_.state() == GestureLock::State::unlocked && lock_.isQuietPeriod(now())) {
+        remainderFilter_.startDropping(TouchRemainderFilter::State::droppingQuietPeriodTouch);
+    }
+    if (const auto line = remainderFilter_.drop(*frame)) {
+        log(std::string(*line));
+        return;
+    }
+
+    const bool ready = buffer_.addFrame(frame);
+    if (const auto& sequence = buffer_.currentSequence();
+        sequence && sequence->maxTouchesInWindow() == 2 && !sequence->isTwoFingerStationary()) {
+        twoFingerSessionHadMovement_ = true;
+    }
+    switch (lock_.state()) {
+        case GestureLock::State::longPressLocked:
+            handleLongPressLockedFrame(*frame);
+            return;
+        case GestureLock::State::locked:
+            handleLockedFrame(frame);
+            return;
+        case GestureLock::State::unlocked:
+            handleUnlockedFrame(frame, ready);
+            return;
+    }
+}
+
+bool TouchEventRouter::shouldSealUnlatchedMultiTouch(const MultiTouchModel& frame) const {
+    const auto& sequence = buffer_.currentSequence();
+    return lock_.state() == GestureLock::State::unlocked && frame.count <= 1 && sequence &&
+           sequence->maxTouchesInWindow() >= 2 && sequence->state() != TouchSequenceState::ended;
+}
+
+bool TouchEventRouter::shouldIgnoreSingleTouchTail(const MultiTouchModel& frame) const {
+    const auto& pending = rightClickDeferral_.pendingResult();
+    if (frame.count != 1 || !pending || lock_.state() != GestureLock::State::unlocked || buffer_.currentSequence()) {
+        return false;
+    }
+    if (!frame.touchDataArray || frame.touchDataArray->size() != 1) return false;
+    const auto& contact = frame.touchDataArray->front();
+    if (!contact || contact->touchState != kTouchStateLifted) return false;
+    const double sinceTap = now() - endTimeOf(*pending);
+    return sinceTap >= 0 && sinceTap < TouchConfiguration::twoFingerDoubleTapInterval;
+}
+
+void TouchEventRouter::handleLongPressLockedFrame(const MultiTouchModel& frame) {
+    // After the right click the finger that stays down produces nothing.
+    if (!nothingTouches(frame)) return;
+    lock_.releaseLongPress();
+    if (const auto& longPress = recognizerManager_.longPressRecognizer()) longPress->reset();
+    buffer_.takeCurrentSequence();
+}
+
+void TouchEventRouter::handleLockedFrame(const std::shared_ptr<MultiTouchModel>& frame) {
+    const auto sequence = buffer_.currentSequence();
+    if (sequence && tryUpgradeLockedContinuousGesture(*sequence, frame->count)) {
+        forwardToHandler(frame, lock_.type());
+        return;
+    }
+    if (sequence && endLockedGestureIfTouchesInsufficient(*sequence)) return;
+    forwardToHandler(frame, lock_.type());
+}
+
+void TouchEventRouter::handleUnlockedFrame(const std::shared_ptr<MultiTouchModel>& frame, bool ready) {
+    const auto sequence = buffer_.currentSequence();
+    // Fingers still down on a multi-finger sequence: it is never recognised as a
+    // whole, only locked live, sealed, or recognised once it ends.
+    const bool liveMultiTouch =
+        sequence && sequence->maxTouchesInWindow() > 1 && sequence->state() != TouchSequenceState::ended;
+    if (liveMultiTouch) {
+        tryLockLiveGesture(frame);
+        if (lock_.state() != GestureLock::State::unlocked) return;
+    }
+    if (ready) {
+        if (liveMultiTouch) {
+            log("Deferred buffered processing for live multi-touch sequence");
+            return;
+        }
+        processBufferedSequence();
+        return;
+    }
+    if (!liveMultiTouch) tryLockLiveGesture(frame);
+}
+
+void TouchEventRouter::tryLockLiveGesture(const std::shared_ptr<MultiTouchModel>& frame) {
+    const auto sequence = buffer_.currentSequence();
+    if (!sequence) return;
+    if (sequence->maxTouchesInWindow() <= 1 || sequence->duration() < TouchConfiguration::bufferWindow) return;
+    if (shouldProtectPendingTwoFingerDoubleTapCandidate(*sequence)) return;
+    const GestureType type = detectLiveGestureType(*sequence, debugMode_);
+    if (type == GestureType::none) return;
+    if (rightClickDeferral_.isSuspended()) {
+        cancelPendingTwoFingerRightClickUpgrade("second tap moved like " + std::string(caseName(type)));
+    } else {
+        rightClickDeferral_.take();
+    }
+    lock_.lock(type, sequence->activeTouchCount(), now());
+    sequence->setGestureType(type);
+    startLockedRecognizer(type, *sequence);
+    forwardToHandler(frame, type);
+}
+
+void TouchEventRouter::startLockedRecognizer(GestureType type, const TouchSequence& sequence) {
+    // A recognizer may have kept positions from sequences it saw without ever
+    // owning a gesture; measured from those, the locked gesture's first event
+    // would jump.
+    if (const auto recognizer = recognizerManager_.recognizer(type, sequence)) recognizer->reset();
+}
+
+void TouchEventRouter::forwardToHandler(const std::shared_ptr<MultiTouchModel>& frame, GestureType type) {
+    const auto sequence = buffer_.currentSequence();
+    if (!sequence) return;
+    const auto result = recognizerManager_.recognizeLocked(type, sequence, buffer_);
+    if (!result) {
+        log(fmt::format("Locked gesture {} update skipped (nil result)", caseName(type)));
+        return;
+    }
+    const TrackpadState phase = trackpadPhase(result->gestureState);
+    moveCursorToGestureCenterIfNeeded(type, phase, result->centerPoint);
+    switch (type) {
+        case GestureType::scroll:
+            MultiTouchEvent::scrollWithDx(result->dx, result->dy, phase);
+            break;
+        case GestureType::zoom:
+            MultiTouchEvent::zoomWithOffset(result->zoomOffset, phase);
+            break;
+        case GestureType::rotation:
+            MultiTouchEvent::rotateWithOffset(result->rotationAngle, phase);
+            break;
+        case GestureType::swipe:
+            MultiTouchEvent::swipeWithOffset(result->swipeOffset, phase);
+            break;
+        case GestureType::controlCenter:
+            MultiTouchEvent::showControlCenterWithOffset(result->dy, phase);
+            break;
+        case GestureType::showDesktop:
+            MultiTouchEvent::showDesktopWithOffset(result->swipeOffset, phase);
+            break;
+        case GestureType::launchpad:
+            MultiTouchEvent::showLaunchpadWithOffset(result->swipeOffset, phase);
+            break;
+        default:
+            multiTouchHandler_.handleMultiTouchData(*frame);
+            break;
+    }
+}
+
+bool TouchEventRouter::endLockedGestureIfTouchesInsufficient(const TouchSequence& sequence) {
+    const auto reason = lock_.endReason(sequence.activeTouchCount());
+    if (!reason) return false;
+    finishOngoingContinuousGesture(*reason);
+    return true;
+}
+
+void TouchEventRouter::finishOngoingContinuousGesture(std::string_view reason) {
+    dispatchContinuousGestureEnded(lock_.type());
+    recognizerManager_.resetActiveRecognizer();
+    lock_.finishContinuousGesture(now());
+    twoFingerSessionHadMovement_ = false;
+    buffer_.takeCurrentSequence();
+    log(fmt::format("Continuous gesture ended ({})", reason));
+}
+
+void TouchEventRouter::performDeviceReset() {
+    // Both timers go first, so no click or right click can follow a reset.
+    singleTouchDeferral_.reset();
+    rightClickDeferral_.reset();
+    if (lock_.type() != GestureType::none) dispatchContinuousGestureEnded(lock_.type());
+    recognizerManager_.resetAll();
+    lock_.reset();
+    twoFingerSessionHadMovement_ = false;
+    releaseInterruptedDrag();
+    singleTouchHandler_->cancel();
+    MultiTouchEvent::resetTransientState();
+    buffer_.discardCurrentSequence();
+    buffer_.clearRecognizedSequences();
+    remainderFilter_.reset();
+    log("Touch router device state reset");
+}
+
+}  // namespace touchlane
