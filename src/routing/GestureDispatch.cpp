@@ -2,6 +2,7 @@
 
 #include "logging/Logger.h"
 #include "routing/RoutingText.h"
+#include "routing/TrackpadActions.h"
 #include "routing/TouchEventRouter.h"
 #include "synthesis/MouseSimulator.h"
 #include "tracking/DecimalFormat.h"
@@ -18,8 +19,18 @@ Point macPointOf(const TrackedTouchPoint& finger) {
     return GestureRemoteToMacMapper::macPoint(last.x, last.y);
 }
 
-std::string offsetLine(std::string_view name, double offset, TrackpadState phase) {
-    return fmt::format("Dispatched: {}, offset={}, state={}", name, formatDecimal(offset), caseName(phase));
+// How the dispatch line names the multi-finger gestures.
+std::string_view dispatchName(GestureType type) {
+    switch (type) {
+        case GestureType::swipe:
+            return "Swipe";
+        case GestureType::controlCenter:
+            return "Control Center";
+        case GestureType::showDesktop:
+            return "Show Desktop";
+        default:
+            return "Launchpad";
+    }
 }
 
 }  // namespace
@@ -52,24 +63,15 @@ void TouchEventRouter::dispatchGesture(const GestureRecognitionResult& result) {
             dispatchMultiTouchGesture(result);
             break;
         case GestureType::swipe:
-            MultiTouchEvent::swipeWithOffset(result.swipeOffset, phase);
-            log(offsetLine("Swipe", result.swipeOffset, phase));
+        case GestureType::controlCenter:
+        case GestureType::showDesktop:
+        case GestureType::launchpad:
+            postTrackpadStep(result.gestureType, result, phase);
+            log(fmt::format("Dispatched: {}, offset={}, state={}", dispatchName(result.gestureType),
+                            formatDecimal(trackpadOffset(result.gestureType, result)), caseName(phase)));
             break;
         case GestureType::drag:
             dispatchDragGesture(result);
-            break;
-        case GestureType::controlCenter:
-            // Control centre follows the vertical movement, not the swipe offset.
-            MultiTouchEvent::showControlCenterWithOffset(result.dy, phase);
-            log(offsetLine("Control Center", result.dy, phase));
-            break;
-        case GestureType::showDesktop:
-            MultiTouchEvent::showDesktopWithOffset(result.swipeOffset, phase);
-            log(offsetLine("Show Desktop", result.swipeOffset, phase));
-            break;
-        case GestureType::launchpad:
-            MultiTouchEvent::showLaunchpadWithOffset(result.swipeOffset, phase);
-            log(offsetLine("Launchpad", result.swipeOffset, phase));
             break;
         case GestureType::longPress:
             dispatchLongPressGesture(result);
@@ -113,13 +115,7 @@ void TouchEventRouter::dispatchMultiTouchGesture(const GestureRecognitionResult&
     const GestureType type = result.gestureType;
     const TrackpadState phase = trackpadPhase(result.gestureState);
     moveCursorToGestureCenterIfNeeded(type, phase, result.centerPoint);
-    if (type == GestureType::rotation) {
-        MultiTouchEvent::rotateWithOffset(result.rotationAngle, phase);
-    } else if (type == GestureType::zoom) {
-        MultiTouchEvent::zoomWithOffset(result.zoomOffset, phase);
-    } else {
-        MultiTouchEvent::scrollWithDx(result.dx, result.dy, phase);
-    }
+    postTrackpadStep(type, result, phase);
     log(fmt::format("Dispatched: {}", caseName(type)));
 }
 
@@ -152,32 +148,8 @@ void TouchEventRouter::moveCursorToGestureCenterIfNeeded(GestureType type, Track
 }
 
 void TouchEventRouter::dispatchContinuousGestureEnded(GestureType type) {
-    constexpr TrackpadState ended = TrackpadState::ended;
-    switch (type) {
-        case GestureType::scroll:
-            MultiTouchEvent::scrollWithDx(0, 0, ended);
-            break;
-        case GestureType::zoom:
-            MultiTouchEvent::zoomWithOffset(0, ended);
-            break;
-        case GestureType::rotation:
-            MultiTouchEvent::rotateWithOffset(0, ended);
-            break;
-        case GestureType::swipe:
-            MultiTouchEvent::swipeWithOffset(0, ended);
-            break;
-        case GestureType::controlCenter:
-            MultiTouchEvent::showControlCenterWithOffset(0, ended);
-            break;
-        case GestureType::showDesktop:
-            MultiTouchEvent::showDesktopWithOffset(0, ended);
-            break;
-        case GestureType::launchpad:
-            MultiTouchEvent::showLaunchpadWithOffset(0, ended);
-            break;
-        default:
-            break;
-    }
+    // Every trackpad gesture gets its ended phase with nothing left to move.
+    postTrackpadStep(type, GestureRecognitionResult{}, TrackpadState::ended);
     log(fmt::format("Dispatched continuous gesture ended: {}", caseName(type)));
 }
 

@@ -5,6 +5,7 @@
 #include "logging/Logger.h"
 #include "platform/Clock.h"
 #include "routing/LiveGestureClassifier.h"
+#include "routing/TrackpadActions.h"
 #include "tracking/TouchConfiguration.h"
 
 namespace touchlane {
@@ -194,32 +195,8 @@ void TouchEventRouter::forwardToHandler(const std::shared_ptr<MultiTouchModel>& 
     }
     const TrackpadState phase = trackpadPhase(result->gestureState);
     moveCursorToGestureCenterIfNeeded(type, phase, result->centerPoint);
-    switch (type) {
-        case GestureType::scroll:
-            MultiTouchEvent::scrollWithDx(result->dx, result->dy, phase);
-            break;
-        case GestureType::zoom:
-            MultiTouchEvent::zoomWithOffset(result->zoomOffset, phase);
-            break;
-        case GestureType::rotation:
-            MultiTouchEvent::rotateWithOffset(result->rotationAngle, phase);
-            break;
-        case GestureType::swipe:
-            MultiTouchEvent::swipeWithOffset(result->swipeOffset, phase);
-            break;
-        case GestureType::controlCenter:
-            MultiTouchEvent::showControlCenterWithOffset(result->dy, phase);
-            break;
-        case GestureType::showDesktop:
-            MultiTouchEvent::showDesktopWithOffset(result->swipeOffset, phase);
-            break;
-        case GestureType::launchpad:
-            MultiTouchEvent::showLaunchpadWithOffset(result->swipeOffset, phase);
-            break;
-        default:
-            multiTouchHandler_.handleMultiTouchData(*frame);
-            break;
-    }
+    // A type without a trackpad operation goes to the legacy whole-frame entry.
+    if (!postTrackpadStep(type, *result, phase)) multiTouchHandler_.handleMultiTouchData(*frame);
 }
 
 bool TouchEventRouter::endLockedGestureIfTouchesInsufficient(const TouchSequence& sequence) {

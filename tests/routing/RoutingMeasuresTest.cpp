@@ -6,6 +6,7 @@
 #include "routing/GestureLock.h"
 #include "routing/LiveGestureClassifier.h"
 #include "routing/RoutingText.h"
+#include "routing/TrackpadActions.h"
 #include "routing/TwoFingerMissDiagnostics.h"
 #include "support/TouchFrames.h"
 #include "synthesis/WindowSystem.h"
@@ -172,6 +173,22 @@ TEST(TwoFingerMissDiagnostics, WritesTheMeasuresOrTheTrackedFingers) {
     single.addFrame(test::frame({test::down(5, 1010, 1000)}), 16);
     EXPECT_EQ(twoFingerMissDiagnostics(single),
               "Two-finger sequence miss diagnostics unavailable: trackedCount=1, touches=[id=0,raw=5,samples=2,state=moved]");
+}
+
+TEST(TrackpadActions, EachGesturePassesItsOwnValue) {
+    GestureRecognitionResult r;
+    r.dx = 0.1;
+    r.dy = 0.3;
+    r.zoomOffset = 0.5;
+    r.rotationAngle = 0.7;
+    r.swipeOffset = 0.9;
+    EXPECT_EQ(trackpadOffset(GestureType::controlCenter, r), 0.3) << "the vertical movement, not the swipe offset";
+    EXPECT_EQ(trackpadOffset(GestureType::swipe, r), 0.9);
+    EXPECT_EQ(trackpadOffset(GestureType::showDesktop, r), 0.9);
+    EXPECT_EQ(trackpadOffset(GestureType::launchpad, r), 0.9);
+    EXPECT_EQ(trackpadOffset(GestureType::zoom, r), 0.5);
+    EXPECT_EQ(trackpadOffset(GestureType::rotation, r), 0.7);
+    EXPECT_FALSE(postTrackpadStep(GestureType::longPress, r, TrackpadState::ended)) << "nothing to post";
 }
 
 TEST(RoutingText, PointsAndConfidences) {

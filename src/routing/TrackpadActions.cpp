@@ -1,0 +1,53 @@
+#include "routing/TrackpadActions.h"
+
+#include "routing/MultiTouchEvent.h"
+
+namespace touchlane {
+
+double trackpadOffset(GestureType type, const GestureRecognitionResult& result) {
+    switch (type) {
+        case GestureType::zoom:
+            return result.zoomOffset;
+        case GestureType::rotation:
+            return result.rotationAngle;
+        case GestureType::controlCenter:
+            return result.dy;
+        case GestureType::swipe:
+        case GestureType::showDesktop:
+        case GestureType::launchpad:
+            return result.swipeOffset;
+        default:
+            return 0;
+    }
+}
+
+bool postTrackpadStep(GestureType type, const GestureRecognitionResult& result, TrackpadState phase) {
+    const double offset = trackpadOffset(type, result);
+    switch (type) {
+        case GestureType::scroll:
+            MultiTouchEvent::scrollWithDx(result.dx, result.dy, phase);
+            return true;
+        case GestureType::zoom:
+            MultiTouchEvent::zoomWithOffset(offset, phase);
+            return true;
+        case GestureType::rotation:
+            MultiTouchEvent::rotateWithOffset(offset, phase);
+            return true;
+        case GestureType::swipe:
+            MultiTouchEvent::swipeWithOffset(offset, phase);
+            return true;
+        case GestureType::controlCenter:
+            MultiTouchEvent::showControlCenterWithOffset(offset, phase);
+            return true;
+        case GestureType::showDesktop:
+            MultiTouchEvent::showDesktopWithOffset(offset, phase);
+            return true;
+        case GestureType::launchpad:
+            MultiTouchEvent::showLaunchpadWithOffset(offset, phase);
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace touchlane
