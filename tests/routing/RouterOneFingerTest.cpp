@@ -105,6 +105,24 @@ TEST(RouterLongPress, FiresAboutHalfASecondAfterTouchDown) {
     EXPECT_EQ(b.rightClicks(), 1u);
 }
 
+TEST(RouterLongPress, TrackingDoesNotOutliveTheTouchThatStartedIt) {
+    RouterBed b;
+    // A finger rests long enough to be tracked, then a second one joins and they
+    // scroll: the touch ends as a scroll, never seen again by the long press.
+    for (double t = 1000; t <= 1144; t += 16) b.frameAt(t, {test::down(1, 16000, 16000)});
+    for (double t = 1160; t < 1300; t += 16) {
+        const auto y = static_cast<uint16_t>(16000 + 60 * (t - 1144) / 16);
+        b.frameAt(t, {test::down(1, 16000, y), test::down(2, 18000, y)});
+    }
+    b.frameAt(1300, {test::lifted(1, 16000, 16600), test::lifted(2, 18000, 16600)});
+    ASSERT_EQ(b.logCount("Continuous gesture ended"), 1u);
+    // A later touch at the same place is a long press only after its own hold.
+    for (double t = 2000; t <= 2400; t += 16) b.frameAt(t, {test::down(1, 16000, 16000)});
+    EXPECT_EQ(b.rightClicks(), 0u);
+    for (double t = 2416; t <= 2600; t += 16) b.frameAt(t, {test::down(1, 16000, 16000)});
+    EXPECT_EQ(b.rightClicks(), 1u);
+}
+
 TEST(RouterDrag, ReplaysFromTouchDownAndEndsWithTheButtonReleased) {
     RouterBed b;
     // The finger creeps past the buffer window (too little for a drag) before it moves.
