@@ -1,0 +1,74 @@
+#include "app/AppDelegate.h"
+
+#include "app/AccessibilityCheck.h"
+#include "app/LaunchLogInUtilities.h"
+#include "app/OutputBackend.h"
+#include "app/TouchRouterFactory.h"
+#include "logging/LogName.h"
+#include "logging/Logger.h"
+#include "logging/QRVEyeService.h"
+#include "logging/StandardErrorLog.h"
+#include "settings/DataController.h"
+
+namespace touchlane {
+
+std::shared_ptr<AppDelegate> AppDelegate::create() { return create(Options()); }
+
+std::shared_ptr<AppDelegate> AppDelegate::create(Options options) {
+    return std::shared_ptr<AppDelegate>(new AppDelegate(std::move(options)));
+}
+
+AppDelegate::AppDelegate(Options options) : options_(std::move(options)) {
+    if (!options_.startLogCapture) {
+        options_.startLogCapture = [](const std::string& logName) {
+            QRVEyeService::service().enableServiceFeature(QRVEyeService::kFeatureLogFile, logName);
+        };
+    }
+    if (!options_.installOutputBackend) options_.installOutputBackend = installAgentOutputBackend;
+    if (!options_.deviceEnvironment.makeTouchRouter) {
+        options_.deviceEnvironment.makeTouchRouter = makeAgentTouchRouterFactory();
+    }
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    // Capture and the log name come first, so every later line lands in the file.
+    const std::string logName = perRunLogName();
+    options_.startLogCapture(logName);
+    Logger::shared().setLogName(logName);
+    if (options_.offscreenPlatform) {
+        stderrLog("No X11 or Wayland display is reachable: running on the offscreen platform, without a tray item");
+    }
+    options_.installOutputBackend();
+
+    MenuBarItem::load_Manual(options_.menuBarItem);
+    applyFirstRunLaunchAtLoginRule();
+
+    if (AccessibilityCheck::checkHIDAccess()) {
+        startDeviceMonitor();
+    } else {
+        AccessibilityCheck::requestHIDAccess();
+        stderrLog("HID permission is not enabled");
+    }
+}
+
+void AppDelegate::applyFirstRunLaunchAtLoginRule() {
+    // The agent turns launch at login on once, at its first start; afterwards the
+    // choice is the user's, made in the menu. An entry that is already on stays on:
+    // toggling it would undo the very thing the first start is for (settings lost
+    // while the autostart entry survived).
+    const auto& key = DataKeyConstants::launchAtLoginUserDidDisable();
+    auto settings = DataController::dataController();
+    const auto stored = settings->objc_readWithKey(key, PropertyListValue(0));
+    if (stored && stored->boolValue().value_or(false)) return;
+    if (!LaunchLogInUtilities::isLaunchAtStartup()) LaunchLogInUtilities::toggleLaunchAtStartup();
+    settings->objc_writeWithKey(key, PropertyListValue(1), true);
+}
+
+void AppDelegate::startDeviceMonitor() {
+    deviceMonitor_ = USBDeviceMonitor::create(options_.deviceEnvironment);
+    deviceMonitor_->setDelegate(weak_from_this());
+    deviceMonitor_->startMonitoring();
+    deviceMonitor_->findDevice();
+}
+
+}  // namespace touchlane

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace touchlane {
+
+// Hands an address to the desktop's URL opener (the user's browser for a page);
+// false when no opener took it. A test installs its own with UrlOpenerOverride.
+bool openDesktopUrl(const std::string& url);
+
+using UrlOpener = std::function<bool(const std::string& url)>;
+
+class UrlOpenerOverride {
+public:
+    explicit UrlOpenerOverride(UrlOpener opener);
+    ~UrlOpenerOverride();
+    UrlOpenerOverride(const UrlOpenerOverride&) = delete;
+    UrlOpenerOverride& operator=(const UrlOpenerOverride&) = delete;
+
+private:
+    UrlOpener previous_;
+};
+
+}  // namespace touchlane

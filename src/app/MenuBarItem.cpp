@@ -1,0 +1,167 @@
+#include "app/MenuBarItem.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QSystemTrayIcon>
+
+#include "app/LaunchLogInUtilities.h"
+#include "app/MainThreadPoster.h"
+#include "app/StatusImages.h"
+#include "logging/Logger.h"
+#include "platform/BundleInfo.h"
+#include "settings/DataController.h"
+
+namespace touchlane {
+
+namespace {
+
+std::shared_ptr<MenuBarItem> sharedItem;
+
+// A tray menu has no window of its own to give its actions' shortcuts effect, so
+// the menu answers its items' keys itself while it is open.
+class MenuKeyFilter final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        auto* menu = qobject_cast<QMenu*>(watched);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (!menu || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+        for (QAction* action : menu->actions()) {
+            if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut()[0].key() == key->key()) {
+                menu->hide();
+                action->trigger();
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+std::shared_ptr<MenuBarItem> MenuBarItem::load_Manual() { return load_Manual(Options()); }
+
+std::shared_ptr<MenuBarItem> MenuBarItem::load_Manual(Options options) {
+    std::shared_ptr<MenuBarItem> item(new MenuBarItem(std::move(options)));
+    sharedItem = item;
+    item->setUp();
+    return item;
+}
+
+std::shared_ptr<MenuBarItem> MenuBarItem::shared() { return sharedItem; }
+
+void MenuBarItem::unload() { sharedItem.reset(); }
+
+MenuBarItem::MenuBarItem(Options options)
+    : options_(std::move(options)), mainThread_(std::make_shared<MainThreadPoster>()) {
+    if (!options_.terminate) options_.terminate = [] { QCoreApplication::quit(); };
+}
+
+MenuBarItem::~MenuBarItem() {
+    mainThread_->close();
+    // The tray item refers to the menu; it goes first.
+    statusItem_.reset();
+    menu_.reset();
+}
+
+std::string MenuBarItem::launchAtLoginTitle(bool launchAtStartup) {
+    return launchAtStartup ? "Disable automatic startup" : "Enable automatic startup";
+}
+
+std::string MenuBarItem::versionTitle(const std::string& shortVersion, const std::string& buildNumber) {
+    const std::string title = "Version: V";
+    if (shortVersion.empty() || buildNumber.empty()) return title;
+    return title + shortVersion + "." + buildNumber;
+}
+
+void MenuBarItem::setUp() {
+    statusItem_ = std::make_unique<QSystemTrayIcon>();
+    statusItem_->setToolTip(QString::fromStdString(BundleInfo::name()));
+    QObject::connect(statusItem_.get(), &QSystemTrayIcon::activated,
+                     [this](QSystemTrayIcon::ActivationReason reason) {
+                         statusBarButtonClicked();
+                         // A click on the item shows its menu, as a right click does.
+                         if (reason == QSystemTrayIcon::Trigger && menu_ && !menu_->isVisible()) {
+                             menu_->popup(QCursor::pos());
+                         }
+                     });
+    buildMenu();
+    statusItem_->setContextMenu(menu_.get());
+    showStatusImage();
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        Logger::shared().log("MenuBarItem No system tray is available; the item shows once a tray starts");
+    }
+    statusItem_->show();
+    registerConnectionObserver();
+}
+
+void MenuBarItem::buildMenu() {
+    menu_ = std::make_unique<QMenu>();
+    QObject::connect(menu_.get(), &QMenu::aboutToShow, [this] { menuNeedsUpdate(); });
+    menu_->installEventFilter(new MenuKeyFilter(menu_.get()));
+
+    QAction* startup = menu_->addAction(QString::fromStdString(launchAtLoginTitle(LaunchLogInUtilities::isLaunchAtStartup())));
+    startup->setShortcut(QKeySequence(Qt::Key_A));
+    QObject::connect(startup, &QAction::triggered, [this] { enableAutomaticStartup(); });
+    enableAutomaticStartupMenuItem_ = startup;
+
+    QAction* version =
+        menu_->addAction(QString::fromStdString(versionTitle(BundleInfo::shortVersion(), BundleInfo::buildNumber())));
+    version->setEnabled(false);
+
+    QAction* quit = menu_->addAction(kQuitTitle);
+    quit->setShortcut(QKeySequence(Qt::Key_Q));
+    QObject::connect(quit, &QAction::triggered, [this] { quitApp(); });
+}
+
+void MenuBarItem::showStatusImage() {
+    statusImageName_ = StatusImages::nameFor(usbConnected_);
+    statusItem_->setIcon(StatusImages::image(statusImageName_));
+}
+
+void MenuBarItem::registerConnectionObserver() {
+    std::weak_ptr<MenuBarItem> weakItem = weak_from_this();
+    DataController::dataController()->changedWithKey(
+        DataKeyConstants::usbConnectionStatus(),
+        [weakItem, poster = mainThread_](const std::optional<PropertyListValue>& newValue, const std::optional<PropertyListValue>&) {
+            // Runs on the settings queue: only the main thread may touch the item.
+            const auto value = newValue ? newValue->integerValue() : std::nullopt;
+            if (weakItem.expired() || !value) return true;
+            const bool connected = *value == 1;
+            poster->post([weakItem, connected] {
+                if (auto item = weakItem.lock()) item->applyConnectionState(connected);
+            });
+            return true;
+        });
+}
+
+void MenuBarItem::applyConnectionState(bool connected) {
+    usbConnected_ = connected;
+    showStatusImage();
+}
+
+void MenuBarItem::menuNeedsUpdate() {
+    if (!enableAutomaticStartupMenuItem_) return;
+    enableAutomaticStartupMenuItem_->setText(
+        QString::fromStdString(launchAtLoginTitle(LaunchLogInUtilities::isLaunchAtStartup())));
+}
+
+void MenuBarItem::enableAutomaticStartup() {
+    LaunchLogInUtilities::toggleLaunchAtStartup();
+    menuNeedsUpdate();
+}
+
+void MenuBarItem::statusBarButtonClicked() { Logger::shared().log("MenuBarItem StatusBarButtonClicked"); }
+
+void MenuBarItem::quitApp() {
+    Logger::shared().log("MenuBarItem QuitApp");
+    options_.terminate();
+}
+
+}  // namespace touchlane
