@@ -3,10 +3,12 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
+#include "app/DisplayPlatform.h"
 #include "app/LaunchLogInUtilities.h"
 #include "app/MainThreadPoster.h"
 #include "app/StatusImages.h"
@@ -97,7 +99,8 @@ void MenuBarItem::setUp() {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         Logger::shared().log("MenuBarItem No system tray is available; the item shows once a tray starts");
     }
-    statusItem_->show();
+    // Without a display no tray can ever start; showing would only make Qt complain.
+    if (QGuiApplication::platformName() != DisplayPlatform::kOffscreenPlatform) statusItem_->show();
     registerConnectionObserver();
 }
 
