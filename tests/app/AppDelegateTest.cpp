@@ -8,6 +8,7 @@
 #include "app/DeviceAccess.h"
 #include "app/DesktopUrlOpener.h"
 #include "app/LaunchLogInUtilities.h"
+#include "input/USBDeviceConfig.h"
 #include "logging/LogHook.h"
 #include "logging/LogName.h"
 #include "logging/Logger.h"
@@ -26,6 +27,8 @@ const DeviceAccessFacts kAccess{false, true, {}};
 // one left, with fake device access, a fake USB bus and a recorded browser.
 class AgentStart : public ::testing::Test {
 protected:
+    // The device configuration announces itself on first use; not the agent's line.
+    AgentStart() { USBDeviceConfig::shared(); }
     void TearDown() override {
         MenuBarItem::unload();
         delegate.reset();
