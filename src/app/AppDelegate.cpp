@@ -2,12 +2,12 @@
 
 #include "app/AccessibilityCheck.h"
 #include "app/LaunchLogInUtilities.h"
-#include "app/OutputBackend.h"
 #include "app/TouchRouterFactory.h"
 #include "logging/LogName.h"
 #include "logging/Logger.h"
 #include "logging/QRVEyeService.h"
 #include "logging/StandardErrorLog.h"
+#include "platform/desktop/DesktopOutput.h"
 #include "settings/DataController.h"
 
 namespace touchlane {
@@ -24,7 +24,7 @@ AppDelegate::AppDelegate(Options options) : options_(std::move(options)) {
             QRVEyeService::service().enableServiceFeature(QRVEyeService::kFeatureLogFile, logName);
         };
     }
-    if (!options_.installOutputBackend) options_.installOutputBackend = installAgentOutputBackend;
+    if (!options_.installOutputBackend) options_.installOutputBackend = [] { installDesktopOutput(); };
     if (!options_.deviceEnvironment.makeTouchRouter) {
         options_.deviceEnvironment.makeTouchRouter = makeAgentTouchRouterFactory();
     }

@@ -20,7 +20,8 @@ public:
         MenuBarItem::Options menuBarItem;
         // Turns on the capture of standard error into the named log file.
         std::function<void(const std::string& logName)> startLogCapture;
-        // Installs the way synthesised events leave the agent.
+        // Opens the way synthesised events leave the agent (uinput, X11 or the log)
+        // and installs it as the process's window system.
         std::function<void()> installOutputBackend;
         // The agent runs on the offscreen platform because no display is reachable.
         bool offscreenPlatform = false;
