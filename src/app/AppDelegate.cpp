@@ -2,12 +2,12 @@
 
 #include "app/AccessibilityCheck.h"
 #include "app/LaunchLogInUtilities.h"
-#include "app/TouchRouterFactory.h"
 #include "logging/LogName.h"
 #include "logging/Logger.h"
 #include "logging/QRVEyeService.h"
 #include "logging/StandardErrorLog.h"
 #include "platform/desktop/DesktopOutput.h"
+#include "routing/TouchEventRouter.h"
 #include "settings/DataController.h"
 
 namespace touchlane {
@@ -26,7 +26,10 @@ AppDelegate::AppDelegate(Options options) : options_(std::move(options)) {
     }
     if (!options_.installOutputBackend) options_.installOutputBackend = [] { installDesktopOutput(); };
     if (!options_.deviceEnvironment.makeTouchRouter) {
-        options_.deviceEnvironment.makeTouchRouter = makeAgentTouchRouterFactory();
+        // Each opened device gets a router of its own.
+        options_.deviceEnvironment.makeTouchRouter = [] {
+            return std::shared_ptr<TouchDataSink>(TouchEventRouter::create());
+        };
     }
 }
 

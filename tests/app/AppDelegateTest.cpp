@@ -12,6 +12,7 @@
 #include "logging/LogName.h"
 #include "logging/Logger.h"
 #include "platform/ManualScheduler.h"
+#include "routing/TouchEventRouter.h"
 #include "support/FakeHidApi.h"
 #include "support/FakeUsbApi.h"
 
@@ -113,6 +114,7 @@ TEST_F(AgentStart, WithAccessAnAttachedFrameOpensAtStartUpAndShowsAsConnected) {
     usb->attach(test::usbDescriptor(0x1FF7, 0x0F01));
     test::FakeHidInterface touch;
     touch.info = test::hidInfo(0, 0x0D, 0x04, "/dev/hidraw-frame");
+    touch.reports->push({0x01, 0x00});
     hid->addInterface(touch);
 
     start(kAccess);
@@ -123,6 +125,8 @@ TEST_F(AgentStart, WithAccessAnAttachedFrameOpensAtStartUpAndShowsAsConnected) {
     EXPECT_EQ(hid->openedPaths(), std::vector<std::string>{"/dev/hidraw-frame"});
     EXPECT_EQ(stored(DataKeyConstants::usbConnectionStatus()), PropertyListValue(true));
     EXPECT_EQ(MenuBarItem::shared()->statusImageName(), "multitouch_status_light_connected");
+    // The frame's report reached a touch router of the device's own.
+    EXPECT_NE(dynamic_cast<TouchEventRouter*>(delegate->deviceMonitor()->usbReader()->touchRouter().get()), nullptr);
 }
 
 }  // namespace
