@@ -15,6 +15,7 @@
 #include "replay/ReportEncoder.h"
 #include "replay/TraceReader.h"
 #include "replay/TraceRecorder.h"
+#include "routing/TouchEventRouter.h"
 #include "synthesis/WindowSystem.h"
 
 namespace touchlane {
@@ -72,7 +73,7 @@ private:
 };
 
 // Writes down every model the replay hands over, with the virtual time and the
-// display bounds in force, so that two replays can be compared line by line.
+// display bounds in force, then passes it on to the router.
 class FrameListSink final : public TouchDataSink {
 public:
     explicit FrameListSink(std::string& out) : out_(out) {}
@@ -89,21 +90,30 @@ public:
             }
         }
         out_ += '\n';
+        router_->handleTouchData(std::move(model));
     }
-    void resetDeviceState() override {}
+    void resetDeviceState() override { router_->resetDeviceState(); }
 
 private:
     std::string& out_;
+    std::shared_ptr<TouchEventRouter> router_ = TouchEventRouter::create();
 };
 
-std::string replayedFrames(const std::string& trace) {
-    std::string frames;
+struct Replayed {
+    std::string frames, events;
+};
+
+Replayed replay(const std::string& trace) {
+    Replayed result;
     std::istringstream input(trace);
+    std::ostringstream events;
     ReplayOptions options;
-    options.makeSink = [&](bool) { return std::make_shared<FrameListSink>(frames); };
+    options.events = &events;
+    options.makeSink = [&](bool) { return std::make_shared<FrameListSink>(result.frames); };
     auto outcome = replayTrace(input, options);
     EXPECT_TRUE(outcome.ok) << outcome.error;
-    return frames;
+    result.events = events.str();
+    return result;
 }
 
 const UsbDeviceDescriptor kFrame = usbDescriptor(0x1FF7, 0x0F01);
@@ -171,9 +181,13 @@ TEST(TraceRecorder, RecordedReportsReplayIntoTheSameFramesAsTheScriptedOnes) {
               std::string::npos)
         << recorded;
 
-    const std::string expected = replayedFrames(script);
-    EXPECT_EQ(std::count(expected.begin(), expected.end(), '\n'), 6);
-    EXPECT_EQ(replayedFrames(recorded), expected);
+    // The same frames at the same times reach the router, and it posts the same events.
+    const Replayed expected = replay(script);
+    EXPECT_EQ(std::count(expected.frames.begin(), expected.frames.end(), '\n'), 6);
+    EXPECT_NE(expected.events, "");
+    const Replayed fromRecording = replay(recorded);
+    EXPECT_EQ(fromRecording.frames, expected.frames);
+    EXPECT_EQ(fromRecording.events, expected.events);
 }
 
 TEST(TraceRecorder, SaysWhyItGotNoDeviceAndWritesNothing) {
