@@ -78,8 +78,11 @@ std::optional<GestureRecognitionResult> SingleDoubleTapRecognizer::recognize(
     const std::shared_ptr<TouchSequence>& sequence, const TouchBuffer& buffer) {
     const auto point = oneFingerTapPoint(*sequence);
     if (!point) return std::nullopt;
+    // Only a tap that clicked can be the first half of a double click: a touch held
+    // too long for a tap (recorded as none) clicked nothing, so the tap after it
+    // is a first click of its own.
     const auto last = buffer.lastRecognizedSequence();
-    if (!last || (last->gestureType != GestureType::singleTap && last->gestureType != GestureType::none) ||
+    if (!last || last->gestureType != GestureType::singleTap ||
         last->initialTouchCount != 1 || !followsWithin(*sequence, *last, TouchConfiguration::singleDoubleTapInterval)) {
         return std::nullopt;
     }

@@ -18,17 +18,20 @@ namespace {
 // Writes each posted event as it happens, so long replays need no memory.
 class StreamingWindowSystem final : public StaticWindowSystem {
 public:
-    explicit StreamingWindowSystem(std::ostream* out) : out_(out) {}
+    StreamingWindowSystem(std::ostream* out, std::function<void(const PostedEvent&)> onEvent)
+        : out_(out), onEvent_(std::move(onEvent)) {}
 
     void post(EventTap tap, const EventRecord& event) override {
         StaticWindowSystem::post(tap, event);
-        if (!out_) return;
+        PostedEvent posted{Clock::current().mediaTimeMs(), tap, event};
         std::lock_guard lock(outMutex_);
-        *out_ << eventRecordLine({Clock::current().mediaTimeMs(), tap, event}) << '\n';
+        if (out_) *out_ << eventRecordLine(posted) << '\n';
+        if (onEvent_) onEvent_(posted);
     }
 
 private:
     std::ostream* out_;
+    std::function<void(const PostedEvent&)> onEvent_;
     std::mutex outMutex_;
 };
 
@@ -48,7 +51,7 @@ ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options) {
     LogHookOverride logs([&](LogStyle, const std::string&, const std::string& line) {
         if (options.log) *options.log << line << '\n';
     });
-    StreamingWindowSystem windowSystem(options.events);
+    StreamingWindowSystem windowSystem(options.events, options.onEvent);
     WindowSystemOverride installedWindowSystem(windowSystem);
     resetEventSimulators();
 
@@ -79,6 +82,7 @@ ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options) {
             if (sink) sink->handleTouchData(model);
         }
         time.runUntilIdle();
+        if (options.afterDirective) options.afterDirective(directive);
     }
     if (outcome.ok) {
         time.advanceBy(kReplayTailMs);

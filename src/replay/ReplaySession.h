@@ -8,6 +8,8 @@
 #include <string>
 
 #include "input/TouchDataSink.h"
+#include "replay/TraceDirective.h"
+#include "synthesis/EventRecordLine.h"
 
 namespace touchlane {
 
@@ -18,10 +20,14 @@ using ReplaySinkFactory = std::function<std::shared_ptr<TouchDataSink>(bool debu
 struct ReplayOptions {
     // Where the event record lines go, one per posted event.
     std::ostream* events = nullptr;
+    // Sees every posted event as it is posted (tests read them this way).
+    std::function<void(const PostedEvent&)> onEvent;
     // Where every log line goes, in order; none discards them.
     std::ostream* log = nullptr;
     bool debug = false;
     ReplaySinkFactory makeSink;
+    // Called after each timed directive has been played (benchmarks time them).
+    std::function<void(const TraceDirective&)> afterDirective;
 };
 
 struct ReplayOutcome {

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/Paths.h"
+
+namespace touchlane {
+namespace {
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+};
+
+// Runs the replay tool that sits next to this test program.
+ToolRun runTool(const std::string& arguments) {
+    std::string command =
+        "'" + *Paths::executableDirectory() + "/touchlane-replay' " + arguments + " 2>&1";
+    ToolRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+    int raw = pclose(pipe);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return run;
+}
+
+std::string demoTrace() { return Paths::resourcesDirectory() + "/traces/demo.trace"; }
+
+TEST(ReplayTool, DemoTracePostsAClickAScrollAPinchAndADockSwipe) {
+    auto run = runTool("'" + demoTrace() + "'");
+    ASSERT_EQ(run.status, 0) << run.out;
+    // A left down with click state 1, a continuous scroll with phases 1, 2 and 4,
+    // magnification gesture events and dock swipe gesture events.
+    EXPECT_NE(run.out.find(R"("int":{"1":1},"location")"), std::string::npos) << run.out;
+    for (const char* phase : {R"("99":1})", R"("99":2})", R"("99":4})"}) {
+        EXPECT_NE(run.out.find(phase), std::string::npos) << phase;
+    }
+    EXPECT_NE(run.out.find(R"("110":8,)"), std::string::npos);
+    EXPECT_NE(run.out.find(R"("110":23.0)"), std::string::npos);
+    // The same trace always gives the same bytes.
+    EXPECT_EQ(runTool("'" + demoTrace() + "'").out, run.out);
+}
+
+TEST(ReplayTool, MalformedLineExitsTwoNamingTheLine) {
+    auto path = std::filesystem::temp_directory_path() / ("touchlane-bad-" + std::to_string(getpid()) + ".trace");
+    std::ofstream(path) << "# fine\n100 frame 1:7:100:100\n200 frame 1:7:100\n";
+    auto run = runTool("'" + path.string() + "'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.out.find("line 3:"), std::string::npos) << run.out;
+    std::filesystem::remove(path);
+
+    EXPECT_EQ(runTool("--no-such-option x").status, 2);
+    EXPECT_EQ(runTool("/nonexistent/trace").status, 1);
+    auto help = runTool("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Usage: touchlane-replay"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace touchlane
