@@ -1,5 +1,7 @@
 #include "replay/ReplaySession.h"
 
+#include <mutex>
+#include <optional>
 #include <variant>
 
 #include "input/ParseUsbData.h"
@@ -15,24 +17,79 @@ namespace touchlane {
 
 namespace {
 
-// Writes each posted event as it happens, so long replays need no memory.
-class StreamingWindowSystem final : public StaticWindowSystem {
+// Writes each posted event as it happens (so long replays need no memory) and,
+// when the replay drives a real desktop, passes it on; without one, the display
+// bounds are those of the trace's `display` lines.
+class TeeWindowSystem final : public StaticWindowSystem {
 public:
-    StreamingWindowSystem(std::ostream* out, std::function<void(const PostedEvent&)> onEvent)
-        : out_(out), onEvent_(std::move(onEvent)) {}
+    TeeWindowSystem(WindowSystem* desktop, std::ostream* out, std::function<void(const PostedEvent&)> onEvent)
+        : desktop_(desktop), out_(out), onEvent_(std::move(onEvent)) {}
 
+    Rect mainDisplayBounds() const override {
+        return desktop_ ? desktop_->mainDisplayBounds() : StaticWindowSystem::mainDisplayBounds();
+    }
+    Point cursorLocation() const override {
+        return desktop_ ? desktop_->cursorLocation() : StaticWindowSystem::cursorLocation();
+    }
     void post(EventTap tap, const EventRecord& event) override {
-        StaticWindowSystem::post(tap, event);
+        if (desktop_) {
+            desktop_->post(tap, event);
+        } else {
+            StaticWindowSystem::post(tap, event);
+        }
         PostedEvent posted{Clock::current().mediaTimeMs(), tap, event};
         std::lock_guard lock(outMutex_);
         if (out_) *out_ << eventRecordLine(posted) << '\n';
         if (onEvent_) onEvent_(posted);
     }
+    bool followsTraceDisplay() const { return desktop_ == nullptr; }
 
 private:
+    WindowSystem* desktop_;
     std::ostream* out_;
     std::function<void(const PostedEvent&)> onEvent_;
     std::mutex outMutex_;
+};
+
+// How the replay moves through time: virtual time that jumps from directive to
+// directive, or the real clock, sleeping until each directive is due.
+class ReplayPace {
+public:
+    virtual ~ReplayPace() = default;
+    // Moves to the time of a directive, running whatever falls due on the way.
+    virtual void advanceTo(double traceMs) = 0;
+    // Lets the work already queued run.
+    virtual void settle() = 0;
+    virtual void advanceBy(double ms) = 0;
+    virtual double now() const = 0;
+};
+
+class VirtualPace final : public ReplayPace {
+public:
+    // Virtual time starts at zero so that trace times are media times as written.
+    VirtualPace() : time_(0.0) {}
+    void advanceTo(double traceMs) override { time_.advanceTo(traceMs); }
+    void settle() override { time_.runUntilIdle(); }
+    void advanceBy(double ms) override { time_.advanceBy(ms); }
+    double now() const override { return time_.now(); }
+
+private:
+    VirtualTime time_;
+};
+
+class RealTimePace final : public ReplayPace {
+public:
+    void advanceTo(double traceMs) override {
+        Clock& clock = Clock::current();
+        if (!origin_) origin_ = std::make_pair(traceMs, clock.mediaTimeMs());
+        clock.sleepForMs(origin_->second + (traceMs - origin_->first) - clock.mediaTimeMs());
+    }
+    void settle() override {}
+    void advanceBy(double ms) override { Clock::current().sleepForMs(ms); }
+    double now() const override { return Clock::current().mediaTimeMs(); }
+
+private:
+    std::optional<std::pair<double, double>> origin_;  // (trace time, clock time) of the first directive
 };
 
 std::vector<Report> reportsOf(const TraceDirective& directive) {
@@ -46,12 +103,16 @@ std::vector<Report> reportsOf(const TraceDirective& directive) {
 
 ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options) {
     ReplayOutcome outcome;
-    // Virtual time starts at zero so that trace times are media times as written.
-    VirtualTime time(0.0);
+    std::unique_ptr<ReplayPace> pace;
+    if (options.realTime) {
+        pace = std::make_unique<RealTimePace>();
+    } else {
+        pace = std::make_unique<VirtualPace>();
+    }
     LogHookOverride logs([&](LogStyle, const std::string&, const std::string& line) {
         if (options.log) *options.log << line << '\n';
     });
-    StreamingWindowSystem windowSystem(options.events, options.onEvent);
+    TeeWindowSystem windowSystem(options.desktop, options.events, options.onEvent);
     WindowSystemOverride installedWindowSystem(windowSystem);
     resetEventSimulators();
 
@@ -69,10 +130,11 @@ ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options) {
         }
         ++outcome.directives;
         if (auto* display = std::get_if<DisplayDirective>(&directive.body)) {
-            windowSystem.setMainDisplayBounds(display->bounds);
+            // A real desktop has bounds of its own.
+            if (windowSystem.followsTraceDisplay()) windowSystem.setMainDisplayBounds(display->bounds);
             continue;
         }
-        time.advanceTo(directive.timeMs);
+        pace->advanceTo(directive.timeMs);
         for (const Report& report : reportsOf(directive)) {
             ++outcome.reports;
             auto model = parser.parseData(report);
@@ -81,19 +143,19 @@ ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options) {
             if (!sink && options.makeSink) sink = options.makeSink(options.debug);
             if (sink) sink->handleTouchData(model);
         }
-        time.runUntilIdle();
+        pace->settle();
         if (options.afterDirective) options.afterDirective(directive);
     }
     if (outcome.ok) {
-        time.advanceBy(kReplayTailMs);
+        pace->advanceBy(kReplayTailMs);
         // The end of a trace is the device going away: a gesture still under way
         // gets its end, as it would when the reader closes the device.
         if (sink) sink->resetDeviceState();
     }
     sink.reset();
-    time.runUntilIdle();
+    pace->settle();
     resetEventSimulators();
-    outcome.endTimeMs = time.now();
+    outcome.endTimeMs = pace->now();
     if (options.events) options.events->flush();
     if (options.log) options.log->flush();
     return outcome;

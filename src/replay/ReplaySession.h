@@ -10,6 +10,7 @@
 #include "input/TouchDataSink.h"
 #include "replay/TraceDirective.h"
 #include "synthesis/EventRecordLine.h"
+#include "synthesis/WindowSystem.h"
 
 namespace touchlane {
 
@@ -26,6 +27,12 @@ struct ReplayOptions {
     std::ostream* log = nullptr;
     bool debug = false;
     ReplaySinkFactory makeSink;
+    // A real desktop to post to as well (its bounds then replace the trace's
+    // `display` lines); none keeps the events in the output only.
+    WindowSystem* desktop = nullptr;
+    // Play at the pace of the trace on the real clock and thread-backed queues,
+    // instead of in virtual time.
+    bool realTime = false;
     // Called after each timed directive has been played (benchmarks time them).
     std::function<void(const TraceDirective&)> afterDirective;
 };
@@ -38,9 +45,9 @@ struct ReplayOutcome {
     double endTimeMs = 0;    // virtual time at the end
 };
 
-// Plays a trace through the report parser and the touch sink in virtual time,
-// with a window system that writes every posted event as a record line. The
-// same trace always gives the same output.
+// Plays a trace through the report parser and the touch sink, with a window
+// system that writes every posted event as a record line. In virtual time (the
+// default) the same trace always gives the same output.
 ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options);
 
 // How long after the last directive the replay keeps running, so that deferred

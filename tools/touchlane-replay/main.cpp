@@ -8,19 +8,22 @@
 #include <string>
 
 #include "platform/BundleInfo.h"
+#include "platform/desktop/DesktopOutput.h"
 #include "replay/ReplayRouter.h"
 #include "replay/ReplaySession.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: touchlane-replay [--log FILE] [--debug] TRACE\n"
+    "Usage: touchlane-replay [--log FILE] [--debug] [--output x11|uinput] TRACE\n"
     "Plays TRACE (a file, or - for standard input) through the report parser,\n"
     "the touch router, the gesture recognizers and the event simulators in\n"
     "virtual time, and prints every posted event as one JSON line.\n"
     "\n"
-    "  --log FILE   write every log line of the pipeline, in order, to FILE\n"
-    "  --debug      also log the live gesture classification\n"
+    "  --log FILE        write every log line of the pipeline, in order, to FILE\n"
+    "  --debug           also log the live gesture classification\n"
+    "  --output x11      play the trace on this X11 desktop, in real time\n"
+    "  --output uinput   play it through a virtual uinput pointer and keyboard\n"
     "  --help       show this help and exit\n"
     "  --version    show the version and exit\n"
     "\n"
@@ -40,6 +43,7 @@ int main(int argc, char** argv) {
     std::string logPath;
     bool debug = false;
     bool sawTrace = false;
+    std::string output;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -61,6 +65,14 @@ int main(int argc, char** argv) {
                 logPath = arg.substr(6);
             }
             if (logPath.empty()) return usageError("option '--log' needs a file name");
+        } else if (arg == "--output" || arg.rfind("--output=", 0) == 0) {
+            if (arg == "--output") {
+                if (i + 1 >= argc) return usageError("option '--output' needs x11 or uinput");
+                output = argv[++i];
+            } else {
+                output = arg.substr(9);
+            }
+            if (output != "x11" && output != "uinput") return usageError("option '--output' takes x11 or uinput");
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
             return usageError("unknown option '" + arg + "'");
         } else {
@@ -90,12 +102,28 @@ int main(int argc, char** argv) {
         }
     }
 
+    // A real desktop: the events move the pointer and press keys, at the pace of
+    // the trace.
+    std::unique_ptr<touchlane::WindowSystem> desktop;
+    if (!output.empty()) {
+        auto openers = touchlane::DesktopOutputOpeners::system();
+        auto attempt = output == "x11" ? openers.x11() : openers.uinput();
+        if (!attempt.windowSystem) {
+            std::fprintf(stderr, "touchlane-replay: cannot open the %s output: %s\n", output.c_str(),
+                         attempt.note.c_str());
+            return 1;
+        }
+        desktop = std::move(attempt.windowSystem);
+    }
+
     std::ios::sync_with_stdio(false);
     touchlane::ReplayOptions options;
     options.events = &std::cout;
     options.log = logPath.empty() ? nullptr : &logFile;
     options.debug = debug;
     options.makeSink = touchlane::makeReplayRouter;
+    options.desktop = desktop.get();
+    options.realTime = desktop != nullptr;
     auto outcome = touchlane::replayTrace(*trace, options);
     std::cout.flush();
     if (!outcome.ok) {
