@@ -12,6 +12,8 @@ namespace touchlane {
 
 namespace {
 
+constexpr const char* kQuitAgentAdvice = "Quit the agent from its tray menu, record, then start it again.";
+
 std::string deviceName(const UsbDeviceDescriptor& device) {
     return fmt::format("{:04x}:{:04x}", device.idVendor, device.idProduct);
 }
@@ -24,11 +26,20 @@ TraceRecorder::TraceRecorder(std::ostream& output, Environment environment)
     if (!environment_.hid) environment_.hid = makeSystemHidApi();
     if (!environment_.config) environment_.config = &USBDeviceConfig::shared();
     if (!environment_.holdersOf) environment_.holdersOf = processesHoldingOpen;
+    if (environment_.agentLockPath.empty()) environment_.agentLockPath = SingleInstanceLock::defaultLockPath();
 }
 
 TraceRecorder::~TraceRecorder() { stop(); }
 
 TraceRecorder::Status TraceRecorder::start(const Rect& displayBounds) {
+    // Two readers of one frame would each miss what the other does with it.
+    agentLock_.emplace(environment_.agentLockPath);
+    if (agentLock_->state() == SingleInstanceLock::State::heldElsewhere) {
+        problem_ = fmt::format("the Touchlane agent is running (it holds {}) and reads the touch frame itself. {}",
+                               environment_.agentLockPath, kQuitAgentAdvice);
+        agentLock_.reset();
+        return Status::agentRunning;
+    }
     {
         std::lock_guard lock(mutex_);
         startMs_ = Clock::current().mediaTimeMs();
@@ -53,11 +64,11 @@ TraceRecorder::Status TraceRecorder::start(const Rect& displayBounds) {
     const UsbDeviceDescriptor device = monitor_->findDevice();
     if (!monitor_->usbReader() || !monitor_->usbReader()->isDeviceOpen()) {
         const Status status = diagnose();
-        monitor_.reset();
+        stop();
         return status;
     }
     if (deviceHeldElsewhere(device)) {
-        monitor_.reset();
+        stop();
         return Status::deviceBusy;
     }
 
@@ -122,9 +133,8 @@ bool TraceRecorder::deviceHeldElsewhere(const UsbDeviceDescriptor& device) {
     for (const auto& holder : environment_.holdersOf(path)) {
         if (holder.processId == ProcessInfo::processId()) continue;
         problem_ = fmt::format(
-            "the touch frame {} ({}) is in use by {} (process {}), most likely the Touchlane agent. Quit the "
-            "agent from its tray menu, record, then start it again.",
-            deviceName(device), path, holder.name, holder.processId);
+            "the touch frame {} ({}) is in use by {} (process {}), most likely the Touchlane agent. {}",
+            deviceName(device), path, holder.name, holder.processId, kQuitAgentAdvice);
         return true;
     }
     return false;
@@ -133,6 +143,7 @@ bool TraceRecorder::deviceHeldElsewhere(const UsbDeviceDescriptor& device) {
 void TraceRecorder::stop() {
     // Closing waits for the read loop to end, so every report read is written.
     monitor_.reset();
+    agentLock_.reset();
     std::lock_guard lock(mutex_);
     output_.flush();
 }

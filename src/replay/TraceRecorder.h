@@ -4,10 +4,12 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "app/SingleInstanceLock.h"
 #include "input/HidApi.h"
 #include "input/USBDeviceConfig.h"
 #include "input/USBDeviceMonitor.h"
@@ -31,20 +33,24 @@ public:
         const USBDeviceConfig* config = nullptr;   // none: SupportDevice.plist
         // Who else has the opened interface open; empty: a look through /proc.
         std::function<std::vector<OpenFileHolder>(const std::string& path)> holdersOf;
+        // The agent's single-instance lock; empty: the agent's own path.
+        std::string agentLockPath;
     };
 
-    enum class Status { recording, noUsb, noDevice, noInterface, noAccess, notAccepted, deviceBusy };
+    enum class Status { recording, agentRunning, noUsb, noDevice, noInterface, noAccess, notAccepted, deviceBusy };
 
     TraceRecorder(std::ostream& output, Environment environment);
     ~TraceRecorder();
     TraceRecorder(const TraceRecorder&) = delete;
     TraceRecorder& operator=(const TraceRecorder&) = delete;
 
-    // Opens the device and starts recording; `recording`, or why not (see problem()).
+    // Takes the agent's lock, so that no agent starts during the recording, then
+    // opens the device and starts recording; `recording`, or why not (see problem()).
     Status start(const Rect& displayBounds);
     // What to tell the user when start did not get to recording.
     const std::string& problem() const { return problem_; }
-    // Ends reading and closes the device; every report read by then is written.
+    // Ends reading, closes the device and lets an agent start again; every report
+    // read by then is written.
     void stop();
 
     // The read failed: the device went away, or its node was removed.
@@ -63,6 +69,7 @@ private:
     std::ostream& output_;
     Environment environment_;
     std::shared_ptr<RecordingHidApi> hid_;
+    std::optional<SingleInstanceLock> agentLock_;
     std::shared_ptr<USBDeviceMonitor> monitor_;
     std::string problem_;
     std::atomic<bool> deviceGone_{false};

@@ -3,6 +3,8 @@
 #include <fmt/format.h>
 
 #include <deque>
+#include <filesystem>
+#include <optional>
 #include <sstream>
 
 #include "support/FakeHidApi.h"
@@ -127,6 +129,11 @@ struct Bench {
     USBDeviceConfig config{"/nonexistent"};
     FakeHidInterface touch{hidInfo(0, 0xFF00, 0x01, "/dev/hidraw7")};
     std::vector<OpenFileHolder> holders;
+    // Never the real agent's lock: an agent running beside the tests must not matter.
+    std::string lockPath = (std::filesystem::temp_directory_path() /
+                            fmt::format("touchlane-record-test-{}.lock", ProcessInfo::processId()))
+                               .string();
+    ~Bench() { std::filesystem::remove(lockPath); }
     std::ostringstream output;
 };
 
@@ -163,8 +170,10 @@ TEST(TraceRecorder, RecordedReportsReplayIntoTheSameFramesAsTheScriptedOnes) {
     {
         VirtualTime time(0.0);
         TraceRecorder recorder(bench.output, {bench.usb, std::make_shared<TimedHidApi>(bench.hid, time.clock(), times),
-                                              &bench.config, {}});
+                                              &bench.config, {}, bench.lockPath});
         ASSERT_EQ(recorder.start({0, 0, 2560, 1440}), TraceRecorder::Status::recording) << recorder.problem();
+        // No agent can start while the recording runs.
+        EXPECT_EQ(SingleInstanceLock(bench.lockPath).state(), SingleInstanceLock::State::heldElsewhere);
         // The same interface and the same mode report as the agent's reader.
         EXPECT_EQ(bench.hid->openedPaths(), std::vector<std::string>{"/dev/hidraw7"});
         EXPECT_EQ(bench.hid->featureReports(), (std::vector<std::vector<uint8_t>>{{0x04, 0x02, 0x00}}));
@@ -198,6 +207,12 @@ TEST(TraceRecorder, SaysWhyItGotNoDeviceAndWritesNothing) {
         const char* advice;
     };
     const Case cases[] = {
+        {"agent running",
+         [](Bench& b) {
+             b.usb->attach(kFrame);
+             b.hid->addInterface(b.touch);
+         },
+         TraceRecorder::Status::agentRunning, "the Touchlane agent is running"},
         {"no USB", [](Bench& b) { b.usb->initResult = -99; }, TraceRecorder::Status::noUsb, "libusb"},
         {"only other devices", [](Bench& b) { b.usb->attach(usbDescriptor(0x046D, 0xC52B)); },
          TraceRecorder::Status::noDevice, "Plug it in"},
@@ -232,11 +247,16 @@ TEST(TraceRecorder, SaysWhyItGotNoDeviceAndWritesNothing) {
         c.arrange(bench);
         VirtualTime time;
         TraceRecorder recorder(bench.output, {bench.usb, bench.hid, &bench.config,
-                                              [&](const std::string&) { return bench.holders; }});
+                                              [&](const std::string&) { return bench.holders; }, bench.lockPath});
+        std::optional<SingleInstanceLock> agent;
+        if (c.status == TraceRecorder::Status::agentRunning) agent.emplace(bench.lockPath);
         EXPECT_EQ(recorder.start({0, 0, 1920, 1080}), c.status);
         EXPECT_NE(recorder.problem().find(c.advice), std::string::npos) << recorder.problem();
         EXPECT_EQ(bench.output.str(), "");
         EXPECT_EQ(bench.hid->openDeviceCount, 0);
+        // Only a recording keeps an agent from starting.
+        agent.reset();
+        EXPECT_EQ(SingleInstanceLock(bench.lockPath).state(), SingleInstanceLock::State::acquired);
     }
 }
 
@@ -249,7 +269,7 @@ TEST(TraceRecorderThreadTest, ReportsReadOnTheReaderThreadAreAllWrittenByStop) {
     for (int i = 0; i < 20; ++i) bench.touch.reports->push(encodePen({1, static_cast<uint16_t>(i), 5, 0}));
     bench.hid->addInterface(bench.touch);
     bench.usb->attach(kFrame);
-    TraceRecorder recorder(bench.output, {bench.usb, bench.hid, &bench.config, {}});
+    TraceRecorder recorder(bench.output, {bench.usb, bench.hid, &bench.config, {}, bench.lockPath});
     ASSERT_EQ(recorder.start({0, 0, 1920, 1080}), TraceRecorder::Status::recording);
     for (int i = 20; i < 40; ++i) bench.touch.reports->push(encodePen({1, static_cast<uint16_t>(i), 5, 0}));
     EXPECT_TRUE(test::waitUntil([&] { return recorder.reportCount() == 40; }));
