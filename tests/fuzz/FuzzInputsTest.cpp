@@ -41,17 +41,5 @@ TEST(FuzzInputs, SeedsAndRegressionInputsRunCleanThroughTheirDrivers) {
     EXPECT_GE(inputs, 7u);
 }
 
-// Seeds that stop at their first line teach the fuzzer nothing about the rest.
-TEST(FuzzInputs, TraceSeedsAreValidTraces) {
-    for (const auto& entry : fs::directory_iterator(kFuzzFolder / "corpus" / "trace")) {
-        std::ifstream file(entry.path());
-        TraceReader reader(file);
-        TraceDirective directive;
-        auto status = TraceReader::Status::directive;
-        while (status == TraceReader::Status::directive) status = reader.next(directive);
-        EXPECT_EQ(status, TraceReader::Status::end) << entry.path() << ": " << reader.errorMessage();
-    }
-}
-
 }  // namespace
 }  // namespace touchlane
