@@ -104,11 +104,16 @@ struct Bench {
 };
 
 TEST(TraceRecorder, RecordedReportsReplayIntoTheSameFramesAsTheScriptedOnes) {
-    const std::string script =
+    std::string script =
         "display 0 0 2560 1440\n"
         "120 frame 1:7:10000:12000; 2:7:14000:12000\n"
-        "136.5 frame 1:7:10000:12600:120:110:33; 2:7:14000:12600\n"
-        "153 frame 1:4:10000:12600; 2:4:14000:12600\n"
+        "136.5 frame 1:7:10000:12600:120:110:33; 2:7:14000:12600\n";
+    // A two-finger scroll long enough to post a stream of events.
+    for (int i = 1; i <= 20; ++i) {
+        script += fmt::format("{} frame 1:7:10000:{}; 2:7:14000:{}\n", 136.5 + i * 8, 12600 + i * 300, 12600 + i * 300);
+    }
+    script +=
+        "300 frame 1:4:10000:18600; 2:4:14000:18600\n"
         "400 frame 1:7:3000:9000; 2:7:6000:9000; 3:7:9000:9000; 4:7:12000:9000; 5:7:15000:9000; 6:7:18000:9000\n"
         "420 g1frame 1:7:3000:9000; 2:7:6000:9000; 3:7:9000:9000; 4:7:12000:9000; 5:7:15000:9000; "
         "6:7:18000:9000; 7:7:21000:9000\n"
