@@ -21,6 +21,16 @@ std::string trim(std::string_view text) {
     return std::string(text.substr(first, last - first + 1));
 }
 
+// A value of a desktop-entry string key, where a backslash is written twice.
+std::string desktopEntryString(std::string_view text) {
+    std::string value;
+    for (char c : text) {
+        if (c == '\\') value += '\\';
+        value += c;
+    }
+    return value;
+}
+
 }  // namespace
 
 std::optional<std::string> AutostartEntry::execValue(const std::string& executablePath) {
@@ -34,13 +44,7 @@ std::optional<std::string> AutostartEntry::execValue(const std::string& executab
         exec += c;
     }
     if (needsQuotes) exec += '"';
-    // The value itself is a desktop-entry string, where a backslash is written twice.
-    std::string value;
-    for (char c : exec) {
-        if (c == '\\') value += '\\';
-        value += c;
-    }
-    return value;
+    return desktopEntryString(exec);
 }
 
 std::optional<std::string> AutostartEntry::fileText(const std::string& executablePath) {
@@ -52,6 +56,9 @@ std::optional<std::string> AutostartEntry::fileText(const std::string& executabl
          << "Name=" << BundleInfo::name() << "\n"
          << "Comment=Lets a USB touch frame drive the desktop as a mouse and trackpad\n"
          << "Exec=" << *exec << "\n"
+         // Once the program is removed, desktops skip the entry instead of failing
+         // to start it at every login.
+         << "TryExec=" << desktopEntryString(executablePath) << "\n"
          << "Terminal=false\n"
          << "X-GNOME-Autostart-enabled=true\n";
     return text.str();

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <fmt/format.h>
+
 #include "logging/LogFileCleanup.h"
 #include "logging/LogHook.h"
 #include "logging/Utf8.h"
@@ -36,7 +38,7 @@ Logger& Logger::shared() {
 }
 
 std::string Logger::formatLine(const std::string& message) {
-    return "[" + formatNow("%Y-%m-%d %H:%M:%S", 3, ':') + "] " + message;
+    return fmt::format("[{}] {}", formatNow("%Y-%m-%d %H:%M:%S", 3, ':'), message);
 }
 
 void Logger::log(const std::string& message) {

@@ -7,7 +7,7 @@
 namespace touchlane {
 
 std::string formatStderrLine(const std::string& message) {
-    return "[" + formatNow("%Y-%m-%d %H:%M:%S", 6, ':') + "] " + message;
+    return fmt::format("[{}] {}", formatNow("%Y-%m-%d %H:%M:%S", 6, ':'), message);
 }
 
 void stderrLog(const std::string& message) {
