@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -21,37 +20,24 @@ protected:
     size_t uniform(size_t low, size_t high) { return std::uniform_int_distribution<size_t>(low, high)(random); }
     uint8_t randomByte() { return static_cast<uint8_t>(uniform(0, 255)); }
 
-    // A count byte that often means continuation or first packet, so frames get assembled.
-    uint8_t interestingCountByte(size_t slots) {
-        switch (uniform(0, 3)) {
-            case 0: return 0;
-            case 1: return static_cast<uint8_t>(uniform(1, slots));
-            case 2: return static_cast<uint8_t>(uniform(slots + 1, slots + 8));
-            default: return randomByte();
-        }
-    }
-
     std::vector<uint8_t> nextReport() {
-        size_t choice = uniform(0, 99);
-        if (choice < 40) {
-            static constexpr size_t kKnownLengths[] = {8, 14, 58, 62};
-            std::vector<uint8_t> report(kKnownLengths[uniform(0, 3)]);
-            for (auto& byte : report) byte = randomByte();
-            // Identifiers in rising order make frames with several contacts likely.
-            for (size_t at = 2; at + 1 < report.size(); at += report.size() == 62 ? 10 : 14) {
-                report[at] = uniform(0, 9) == 0 ? 0xFF : static_cast<uint8_t>(at / 10);
-            }
-            if (report.size() == 62 && uniform(0, 9) != 0) report[0] = 0x02;
-            if (report.size() >= 58) report.back() = interestingCountByte(report.size() == 58 ? 4 : 6);
-            return report;
+        const size_t choice = uniform(0, 99);
+        if (choice == 99) return std::vector<uint8_t>(uniform(129, 65535), randomByte());
+        static constexpr size_t kKnownLengths[] = {8, 14, 58, 62};
+        std::vector<uint8_t> report(choice < 40 ? kKnownLengths[uniform(0, 3)] : uniform(0, 128));
+        for (auto& byte : report) byte = randomByte();
+        if (report.size() < 58 || choice >= 40) return report;
+        // Identifiers in rising order and a meaningful count byte make frames with
+        // several contacts, and multi-packet frames, likely.
+        const bool sixSlots = report.size() == 62;
+        for (size_t at = 2; at + 1 < report.size(); at += sixSlots ? 10 : 14) {
+            report[at] = uniform(0, 9) == 0 ? 0xFF : static_cast<uint8_t>(at / 10);
         }
-        if (choice < 99) {
-            std::vector<uint8_t> report(uniform(0, 128));
-            for (auto& byte : report) byte = randomByte();
-            return report;
-        }
-        std::vector<uint8_t> report(uniform(129, 65535));
-        std::fill(report.begin(), report.end(), randomByte());
+        if (sixSlots && uniform(0, 9) != 0) report[0] = 0x02;
+        // A count byte that often means continuation, single frame or first packet.
+        const size_t slots = sixSlots ? 6 : 4;
+        const uint8_t counts[] = {0, uint8_t(uniform(1, slots)), uint8_t(uniform(slots + 1, slots + 8)), randomByte()};
+        report.back() = counts[uniform(0, 3)];
         return report;
     }
 };

@@ -11,72 +11,58 @@
 namespace touchlane {
 namespace {
 
-namespace fs = std::filesystem;
-
 struct Probe {
     uint16_t vendorID, productID;
     bool accepted;
 };
 
-void expectProbes(const USBDeviceConfig& config, const std::vector<Probe>& probes, const std::string& name) {
+void expectProbes(const USBDeviceConfig& config, const std::vector<Probe>& probes) {
     for (const auto& probe : probes) {
         EXPECT_EQ(config.isValidDeviceWithVendorID(probe.vendorID, probe.productID), probe.accepted)
-            << name << ": " << std::hex << probe.vendorID << "/" << probe.productID;
+            << std::hex << probe.vendorID << "/" << probe.productID;
     }
 }
 
-std::string plistWithEntries(const std::string& entries) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
-           "<key>supportedDevices</key><array>" +
-           entries + "</array></dict></plist>";
+std::string plist(const std::string& root) { return "<?xml version=\"1.0\"?><plist version=\"1.0\">" + root + "</plist>"; }
+std::string withEntries(const std::string& entries) {
+    return plist("<dict><key>supportedDevices</key><array>" + entries + "</array></dict>");
 }
 
 class USBDeviceConfigTest : public ::testing::Test {
 protected:
-    void writePlist(const std::string& text) { std::ofstream(folder / "SupportDevice.plist") << text; }
+    USBDeviceConfig load(const std::optional<std::string>& file) {
+        if (file) std::ofstream(std::filesystem::path(scratch.path()) / "SupportDevice.plist") << *file;
+        log.clear();
+        return USBDeviceConfig(scratch.path());
+    }
 
     ScratchFolder scratch;
-    fs::path folder = scratch.path();
     LogRecorder log;
 };
 
-const std::vector<Probe> kDefaultProbes = {
-    {0x1FF7, 0x0000, true}, {0x1FF7, 0xFFFF, true}, {0x2FE9, 0x0000, false}, {0x2FE9, 0x0001, true},
-    {0x2FE9, 0x7FFF, true}, {0x2FE9, 0x8000, false}, {0x2FE9, 0xA000, true}, {0x2FE9, 0xAFFF, true},
-    {0x2FE9, 0xB000, false}, {0x1234, 0x0001, false},
-};
-
 TEST_F(USBDeviceConfigTest, FallsBackToTheDefaultWithOneLineForEachKindOfBrokenFile) {
-    struct Case {
-        std::optional<std::string> file;  // none: no file at all
-        const char* logged;
-    };
-    const Case cases[] = {
+    const std::pair<std::optional<std::string>, const char*> cases[] = {
         {std::nullopt, "SupportDevice.plist not found, using default configuration"},
         {"not a property list", "Failed to load SupportDevice.plist, using default configuration"},
-        {"<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>",
-         "Failed to load SupportDevice.plist, using default configuration"},
-        {"<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>",
-         "Invalid SupportDevice.plist format, using default configuration"},
-        {"<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>other</key><true/></dict></plist>",
-         "Invalid SupportDevice.plist format, using default configuration"},
-        {plistWithEntries("<dict><key>vendorID</key><integer>1</integer></dict><string>x</string>"),
+        {plist("<array/>"), "Failed to load SupportDevice.plist, using default configuration"},
+        {plist("<dict><key>other</key><true/></dict>"), "Invalid SupportDevice.plist format, using default configuration"},
+        {withEntries("<dict><key>vendorID</key><integer>1</integer></dict><string>x</string>"),
          "Invalid SupportDevice.plist format, using default configuration"},
     };
-    for (const auto& c : cases) {
-        fs::remove(folder / "SupportDevice.plist");
-        if (c.file) writePlist(*c.file);
-        log.clear();
-        USBDeviceConfig config(folder.string());
-        EXPECT_EQ(log.messages(), std::vector<std::string>{c.logged});
-        EXPECT_EQ(log.entries().at(0).style, LogStyle::logger);
-        EXPECT_EQ(config.supportedDevices(), USBDeviceConfig::defaultConfiguration());
-        expectProbes(config, kDefaultProbes, c.logged);
+    for (const auto& [file, logged] : cases) {
+        SCOPED_TRACE(logged);
+        auto config = load(file);
+        EXPECT_EQ(log.messages(), std::vector<std::string>{logged});
+        expectProbes(config, {{0x1FF7, 0x0000, true}, {0x1FF7, 0xFFFF, true}, {0x2FE9, 0x0000, false},
+                              {0x2FE9, 0x0001, true}, {0x2FE9, 0x7FFF, true}, {0x2FE9, 0x8000, false},
+                              {0x2FE9, 0xA000, true}, {0x2FE9, 0xAFFF, true}, {0x2FE9, 0xB000, false},
+                              {0x1234, 0x0001, false}});
     }
+    EXPECT_EQ(USBDeviceConfig(Paths::resourcesDirectory()).supportedDevices(), USBDeviceConfig::defaultConfiguration());
 }
 
 TEST_F(USBDeviceConfigTest, ReadsEntriesAndSkipsMalformedPartsSilently) {
-    writePlist(plistWithEntries(
+    auto config = load(withEntries(
         // exact identifiers only: 0x0006 refused by this entry, accepted by a later one
         "<dict><key>vendorID</key><integer>4660</integer>"
         "<key>exactProductIDs</key><array><integer>5</integer></array></dict>"
@@ -95,29 +81,10 @@ TEST_F(USBDeviceConfigTest, ReadsEntriesAndSkipsMalformedPartsSilently) {
         "<dict><key>vendorID</key><integer>9</integer></dict>"
         // skipped: empty, and a vendor that is not a number
         "<dict/><dict><key>vendorID</key><string>10</string></dict>"));
-    USBDeviceConfig config(folder.string());
     EXPECT_EQ(log.messages(), std::vector<std::string>{"Loaded 4 supported device configurations"});
-    expectProbes(config,
-                 {{0x1234, 0x0005, true}, {0x1234, 0x0006, false}, {0x1234, 0x0015, true}, {0x0001, 0x0007, false},
-                  {0x0001, 0x0050, false}, {0x0001, 0x0064, true}, {0x0009, 0xBEEF, true}, {0x000A, 0x0001, false},
-                  {0x1FF7, 0x0001, false}},
-                 "entries");
-}
-
-TEST_F(USBDeviceConfigTest, EmptyListAcceptsNothingUntilReloaded) {
-    writePlist(plistWithEntries(""));
-    USBDeviceConfig config(folder.string());
-    EXPECT_TRUE(log.contains("Loaded 0 supported device configurations"));
-    EXPECT_FALSE(config.isValidDeviceWithVendorID(0x1FF7, 1));
-    fs::remove(folder / "SupportDevice.plist");
-    config.reloadConfig();
-    EXPECT_TRUE(config.isValidDeviceWithVendorID(0x1FF7, 1));
-}
-
-TEST_F(USBDeviceConfigTest, ShippedFileHoldsTheDefaultEntries) {
-    USBDeviceConfig config(Paths::resourcesDirectory());
-    EXPECT_EQ(log.messages(), std::vector<std::string>{"Loaded 3 supported device configurations"});
-    EXPECT_EQ(config.supportedDevices(), USBDeviceConfig::defaultConfiguration());
+    expectProbes(config, {{0x1234, 0x0005, true}, {0x1234, 0x0006, false}, {0x1234, 0x0015, true},
+                          {0x0001, 0x0007, false}, {0x0001, 0x0050, false}, {0x0001, 0x0064, true},
+                          {0x0009, 0xBEEF, true}, {0x000A, 0x0001, false}, {0x1FF7, 0x0001, false}});
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <mutex>
+#include <atomic>
 
 #include "input/USBDeviceMonitor.h"
 #include "logging/LogHook.h"
@@ -21,21 +21,12 @@ TEST(USBDeviceMonitorThread, HandlesHotplugOnItsLoopThreadAndOutlivesItsOwner) {
     auto usb = std::make_shared<test::FakeUsbApi>();
     usb->setWaitsForEvents(true);
     auto hid = std::make_shared<test::FakeHidApi>();
-    test::FakeHidInterface touch;
-    touch.info = test::hidInfo(0, 0xFF00, 0x01, "/dev/hidraw0");
+    test::FakeHidInterface touch{test::hidInfo(0, 0xFF00, 0x01, "/dev/hidraw0")};
     touch.reports->setWaitsForReports(true);
     hid->addInterface(touch);
     USBDeviceConfig config{"/nonexistent"};
-    std::mutex mutex;
-    std::vector<bool> published;
-    auto publish = [&](bool value) {
-        std::lock_guard lock(mutex);
-        published.push_back(value);
-    };
-    auto lastPublished = [&] {
-        std::lock_guard lock(mutex);
-        return published;
-    };
+    std::atomic<int> published{0};  // what was published, one digit each: 1 true, 2 false
+    auto publish = [&](bool value) { published = published * 10 + (value ? 1 : 2); };
 
     auto monitor = USBDeviceMonitor::create(
         {usb, hid, [] { return std::make_shared<test::FakeTouchDataSink>(); }, publish, &config, true});
@@ -46,9 +37,9 @@ TEST(USBDeviceMonitorThread, HandlesHotplugOnItsLoopThreadAndOutlivesItsOwner) {
 
     const auto frame = usbDescriptor(0x1FF7, 0x0F01);
     usb->arrive(frame);
-    ASSERT_TRUE(test::waitUntil([&] { return lastPublished() == std::vector<bool>{true}; }));
+    ASSERT_TRUE(test::waitUntil([&] { return published == 1; }));
     usb->leave(frame);
-    ASSERT_TRUE(test::waitUntil([&] { return lastPublished() == std::vector<bool>{true, false}; }));
+    ASSERT_TRUE(test::waitUntil([&] { return published == 12; }));
     EXPECT_EQ(hid->openDeviceCount, 0);
 
     // The loop holds the monitor until it has seen the stop.
