@@ -42,20 +42,20 @@ DesktopActions chord(KeyChord keys) {
     return actions;
 }
 
-DesktopActions ctrlWheel(int32_t detents) {
-    return {KeyPress{K::control}, WheelMotion{detents * kWheelUnitsPerDetent, 0}, KeyRelease{K::control}};
-}
-
-TEST(EventActionTable, PointerEventsMoveThenPressOrRelease) {
+TEST(EventActionTable, PointerEventsSmartZoomAndRotation) {
     TableRun run;
     const Point p{300.4, 200.7};
     MouseSimulator::doMouseLeftClick(p);
     MouseSimulator::doMouseRightClick(p);
     MouseSimulator::doMouseLeftDrag({3, 4});
     using B = PointerButton;
-    EXPECT_EQ(run.actions(), (DesktopActions{PointerMotion{p}, PointerMotion{p}, ButtonPress{B::left}, PointerMotion{p},
-                                             ButtonRelease{B::left}, PointerMotion{p}, ButtonPress{B::right},
-                                             PointerMotion{p}, ButtonRelease{B::right}, PointerMotion{{3, 4}}}));
+    using M = PointerMotion;
+    EXPECT_EQ(run.actions(), (DesktopActions{M{p}, M{p}, ButtonPress{B::left}, M{p}, ButtonRelease{B::left}, M{p},
+                                             ButtonPress{B::right}, M{p}, ButtonRelease{B::right}, M{{3, 4}}}));
+    TouchSimulator::postSmartZoomEvent();
+    TouchSimulator::postRotationEventWithRotation(-5.0, kPhaseBegan);  // rotation does nothing
+    EXPECT_EQ(run.actions(), chord({K::control, K::digit0}));
+    EXPECT_TRUE(run.bed.log.contains("Posting roration event with amount: -5.000000, phase: 1"));
 }
 
 // Positive vertical wheel motion scrolls up, positive horizontal right; the
@@ -74,77 +74,59 @@ TEST(EventActionTable, ScrollDirections) {
 }
 
 TEST(EventActionTable, MagnificationAccumulatesIntoControlWheelSteps) {
-    TableRun run;
-    struct Step {
+    auto zoom = [](int32_t detents) {
+        return DesktopActions{KeyPress{K::control}, WheelMotion{detents * kWheelUnitsPerDetent, 0},
+                              KeyRelease{K::control}};
+    };
+    const struct {
         double amount;
         int32_t phase;
         DesktopActions expected;
-    };
-    const std::vector<Step> pinch{
+    } pinch[] = {
         {0.03, kPhaseBegan, {}},
         {0.01, kPhaseChanged, {}},
-        {0.01, kPhaseChanged, ctrlWheel(1)},    // 0.05 reached despite binary rounding
-        {0.12, kPhaseChanged, ctrlWheel(2)},    // 0.02 carried
-        {-0.07, kPhaseChanged, ctrlWheel(-1)},  // zoom out
-        {0.04, kPhaseChanged, {}},              // 0.04 left over ...
+        {0.01, kPhaseChanged, zoom(1)},    // 0.05 reached despite binary rounding
+        {0.12, kPhaseChanged, zoom(2)},    // 0.02 carried
+        {-0.07, kPhaseChanged, zoom(-1)},  // zoom out
+        {0.04, kPhaseChanged, {}},         // 0.04 left over ...
         {0.0, kPhaseEnded, {}},
         {0.02, kPhaseBegan, {}},  // ... and dropped by the end
         {0.02, kPhaseChanged, {}},
         {std::nan(""), kPhaseChanged, {}},  // a bad amount does not poison the sum
-        {0.01, kPhaseChanged, ctrlWheel(1)},
+        {0.01, kPhaseChanged, zoom(1)},
     };
-    for (const Step& step : pinch) {
+    TableRun run;
+    for (const auto& step : pinch) {
         TouchSimulator::postMagnificationEventWithMagnification(step.amount, step.phase);
         EXPECT_EQ(run.actions(), step.expected) << step.amount << " phase " << step.phase;
     }
 }
 
-TEST(EventActionTable, SmartZoomResetsTheZoomAndRotationDoesNothing) {
-    TableRun run;
-    TouchSimulator::postSmartZoomEvent();
-    TouchSimulator::postRotationEventWithRotation(-5.0, kPhaseBegan);
-    EXPECT_EQ(run.actions(), chord({K::control, K::digit0}));
-}
-
-TEST(EventActionTable, SwipeGesturesActOnceAtTheirEndByDirection) {
-    using HandlerCall = void (*)(double, TrackpadState);
-    struct Case {
-        const char* gesture;
-        HandlerCall call;
-        std::vector<double> offsets;  // screen points; launcher: relative change of the finger span
+TEST(EventActionTable, DockSwipesActOnceAtTheirEndByTypeAndSign) {
+    const struct {
+        int64_t type;
+        std::vector<double> deltas;
+        uint16_t end;
         DesktopActions expected;
+    } cases[] = {
+        {1, {0.3}, kPhaseEnded, chord({K::super, K::pageDown})},
+        {1, {-0.2, -0.1}, kPhaseEnded, chord({K::super, K::pageUp})},
+        {2, {0.3}, kPhaseEnded, chord({K::super})},
+        {3, {0.3}, kPhaseEnded, chord({K::super, K::letterA})},
+        {3, {-0.3}, kPhaseEnded, chord({K::super, K::letterD})},
+        {1, {0.3, -0.3}, kPhaseEnded, {}},  // there and back
+        {1, {0.3}, kPhaseCancelled, {}},
+        {1, {0.3}, kPhaseEnded, chord({K::super, K::pageDown})},  // acts again after a cancel
     };
-    const std::vector<Case> cases{
-        {"three fingers right", MultiTouchEvent::swipeWithOffset, {60, 80}, chord({K::super, K::pageUp})},
-        {"three fingers left", MultiTouchEvent::swipeWithOffset, {-60}, chord({K::super, K::pageDown})},
-        {"three fingers down", MultiTouchEvent::showControlCenterWithOffset, {50}, chord({K::super})},
-        {"four fingers up", MultiTouchEvent::showDesktopWithOffset, {-50, -50}, chord({K::super, K::letterD})},
-        {"four fingers down", MultiTouchEvent::showDesktopWithOffset, {50}, chord({K::super, K::letterA})},
-        {"four fingers pinching", MultiTouchEvent::showLaunchpadWithOffset, {-0.2}, chord({K::super, K::letterA})},
-        {"four fingers spreading", MultiTouchEvent::showLaunchpadWithOffset, {0.2}, chord({K::super, K::letterD})},
-        {"there and back", MultiTouchEvent::swipeWithOffset, {60, -60}, {}},
-    };
-    for (const Case& c : cases) {
-        TableRun run;
-        c.call(c.offsets[0], TrackpadState::begin);
-        for (size_t i = 1; i < c.offsets.size(); ++i) c.call(c.offsets[i], TrackpadState::changed);
-        c.call(0, TrackpadState::ended);
-        run.bed.time.advanceBy(600);  // the end is posted twice more
-        EXPECT_EQ(run.actions(), c.expected) << c.gesture;
-    }
-}
-
-TEST(EventActionTable, CancelledDockSwipeDoesNothingAndTheNextSwipeActsAgain) {
     TableRun run;
-    auto swipe = [&run](double delta, uint16_t endPhase) {
-        TouchSimulator::postDockSwipeEventWithDelta(delta, TouchSimulator::kDockSwipeHorizontal, kPhaseBegan, true);
-        TouchSimulator::postDockSwipeEventWithDelta(0, TouchSimulator::kDockSwipeHorizontal, endPhase, true);
-        run.bed.time.advanceBy(600);
-        return run.actions();
-    };
-    EXPECT_EQ(swipe(0.3, kPhaseCancelled), DesktopActions{});
-    EXPECT_EQ(swipe(0.3, kPhaseEnded), chord({K::super, K::pageDown}));
-    EXPECT_EQ(swipe(-0.3, kPhaseEnded), chord({K::super, K::pageUp}));
+    for (const auto& c : cases) {
+        for (size_t i = 0; i < c.deltas.size(); ++i) {
+            TouchSimulator::postDockSwipeEventWithDelta(c.deltas[i], c.type, i ? kPhaseChanged : kPhaseBegan, true);
+        }
+        TouchSimulator::postDockSwipeEventWithDelta(0, c.type, c.end, true);
+        run.bed.time.advanceBy(600);  // the end is posted twice more
+        EXPECT_EQ(run.actions(), c.expected) << "type " << c.type << ", first delta " << c.deltas[0];
+    }
 }
 
 TEST(EventActionTable, BindingsAreDataAndHugeDeltasAreClamped) {

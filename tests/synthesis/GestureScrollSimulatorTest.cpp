@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
 #include "support/SimulatorTestBed.h"
 #include "synthesis/GestureScrollSimulator.h"
+#include "synthesis/SubPixelator.h"
 
 namespace touchlane {
 namespace {
@@ -13,30 +15,26 @@ void scroll(int64_t dx, int64_t dy, uint16_t phase, bool inverted = false) {
     GestureScrollSimulator::postGestureScrollEventWithDeltaX(dx, dy, phase, true, inverted);
 }
 
-TEST(GestureScrollSimulator, BeganPostsTheScrollWheelEventThenTheGestureEvent) {
+TEST(GestureScrollSimulator, LinesCarryTheirRemainderUntilTheNextBegan) {
     SimulatorTestBed bed;
-    scroll(3, 0, 1);
+    scroll(3, 0, 1);  // the scroll-wheel event, then the gesture event
     EXPECT_EQ(bed.windowSystem.lines(),
               (std::vector<std::string>{
                   R"({"double":{},"int":{"11":0,"12":1,"123":0,"137":0,"55":22,"88":1,"93":0,"94":65536,"96":0,"97":3,"99":1},"source":false,"t":1000.0,"tap":1,"timestamp":1000000000,"type":0})",
                   R"({"double":{"116":5.01,"119":-0.0},"int":{"110":6,"132":1,"55":29},"source":false,"t":1000.0,"tap":1,"timestamp":1000000000,"type":0})",
               }));
     EXPECT_EQ(bed.log.messages().front(), "Scroll delta: dx: 3, dy: 0, phase: 1");
-}
-
-TEST(GestureScrollSimulator, LinesCarryTheirRemainderUntilTheNextBegan) {
-    SimulatorTestBed bed;
-    scroll(3, 0, 1);
     for (int64_t lines : {0, 0, 1}) {  // 0.3 lines a call after the first whole line
         bed.windowSystem.clear();
         bed.time.advanceBy(16);
         scroll(3, 0, 2);
         auto events = bed.windowSystem.events();
         ASSERT_EQ(events.size(), 2u);
-        EXPECT_EQ(events[0].record.integerField(12), lines);
-        EXPECT_EQ(events[0].record.integerField(94), lines * 65536);
-        EXPECT_EQ(events[0].record.integerField(99), 2);
-        EXPECT_EQ(events[0].record.timestamp, uint64_t(bed.time.now() * 1e6));
+        const EventRecord& wheel = events[0].record;
+        EXPECT_EQ(wheel.integerField(12), lines);
+        EXPECT_EQ(wheel.integerField(94), lines * 65536);
+        EXPECT_EQ(wheel.integerField(99), 2);
+        EXPECT_EQ(wheel.timestamp, uint64_t(bed.time.now() * 1e6));
         EXPECT_EQ(events[1].record.integerField(132), 2);
     }
     scroll(3, 0, 2);  // leaves an error of -0.4 behind
@@ -46,13 +44,12 @@ TEST(GestureScrollSimulator, LinesCarryTheirRemainderUntilTheNextBegan) {
     EXPECT_EQ(wheel.integerField(11), -3) << "-2.5 lines, rounded away from zero on a fresh start";
     EXPECT_EQ(wheel.integerField(93), -3 * 65536);
     EXPECT_EQ(wheel.integerField(96), -25);
-    EXPECT_EQ(wheel.integerField(12), 0);
     EXPECT_EQ(wheel.integerField(137), 1);
     EXPECT_EQ(bed.windowSystem.events()[1].record.doubleField(119), -41.75);
 }
 
 TEST(GestureScrollSimulator, EndsZeroDeltasAndInvalidPhases) {
-    struct Case {
+    const struct {
         int64_t dx;
         uint16_t phase;
         std::vector<std::string> lines;
@@ -75,6 +72,30 @@ TEST(GestureScrollSimulator, EndsZeroDeltasAndInvalidPhases) {
     SimulatorTestBed bed;
     GestureScrollSimulator::postGestureScrollEventWithGestureVector({1, 1}, {1, 1}, {1, 1}, {9, 9}, 2, 1, false);
     EXPECT_EQ(bed.windowSystem.size(), 0u) << "a phase and a momentum phase together post nothing";
+}
+
+TEST(SubPixelator, CarriesTheRemainderFromDeltaToDelta) {
+    struct Case {
+        const char* name;
+        SubPixelator pixelator;
+        std::vector<double> deltas;
+        std::vector<double> expected;
+    } cases[] = {
+        {"ceil", SubPixelator::ceilPixelator(), {0.25, 0.25, 0.25, 0.25}, {1, 0, 0, 0}},
+        {"floor", SubPixelator::floorPixelator(), {0.4, 0.4, 0.4, -0.7}, {0, 0, 1, -1}},
+        {"round", SubPixelator::roundPixelator(), {0.3, 0.3, 0.3}, {0, 1, 0}},
+        {"zero changes nothing", SubPixelator::ceilPixelator(), {0.5, 0, 0.5}, {1, 0, 0}},
+        {"biased: ceil from a positive start", SubPixelator::biasedPixelator(), {0.3, 0.3, 0.3, 0.3}, {1, 0, 0, 1}},
+        {"biased: floor from a negative start, kept", SubPixelator::biasedPixelator(), {-0.3, 0.5, 0.5}, {-1, 1, 0}},
+        {"at the threshold (within 0.001) unrounded", SubPixelator(std::ceil, 2.0), {0.5, 2.4995, 0.2},
+         {1, 2.4995 - 0.5, 1}},
+    };
+    LogRecorder quiet;
+    for (auto& c : cases) {
+        for (size_t i = 0; i < c.deltas.size(); ++i) {
+            EXPECT_DOUBLE_EQ(c.pixelator.intDeltaWithDoubleDelta(c.deltas[i]), c.expected[i]) << c.name << " #" << i;
+        }
+    }
 }
 
 }  // namespace

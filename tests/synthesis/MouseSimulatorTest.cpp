@@ -18,11 +18,9 @@ PostedEvent hid(int64_t type, Point p, int64_t button, int64_t clickState = 0) {
     return {1000.0, EventTap::hid, record};
 }
 
-PostedEvent session(EventRecord record) { return {1000.0, EventTap::session, std::move(record)}; }
-
 TEST(MouseSimulator, OperationsPostTheirWholeRecords) {
     const Point p{100.5, 200.25};
-    struct Case {
+    const struct {
         const char* name;
         std::function<void()> operation;
         std::vector<PostedEvent> expected;
@@ -32,9 +30,8 @@ TEST(MouseSimulator, OperationsPostTheirWholeRecords) {
          [&] { MouseSimulator::doMouseLeftDoubleClick(p); },
          {hid(5, p, 0), hid(1, p, 0, 1), hid(2, p, 0, 1), hid(5, p, 0), hid(1, p, 0, 2), hid(2, p, 0, 2)}},
         {"right click", [&] { MouseSimulator::doMouseRightClick(p); }, {hid(3, p, 1), hid(4, p, 1)}},
-        {"move", [&] { MouseSimulator::doMouseMove(p); }, {session(EventRecord::makeMouseEvent(true, 5, p, 0))}},
-        {"scroll x", [] { MouseSimulator::doMouseScrollDirectionX(-1); },
-         {session(EventRecord::makeScrollWheelEvent(true, 1, 2, 0, -1))}},
+        {"move", [&] { MouseSimulator::doMouseMove(p); },
+         {{1000.0, EventTap::session, EventRecord::makeMouseEvent(true, 5, p, 0)}}},
     };
     for (const auto& c : cases) {
         SimulatorTestBed bed;
@@ -43,15 +40,16 @@ TEST(MouseSimulator, OperationsPostTheirWholeRecords) {
     }
 }
 
-// doMouseScrollWheel's posts in short form: "up" for the releasing left up,
-// "x+1", "y-1" for line steps.
-std::vector<std::string> scrollSteps(const std::vector<PostedEvent>& events) {
+// doMouseScrollWheel's posts in short form: "up" for the left up that releases
+// the button at the cursor, "x+1", "y-1" for line steps.
+std::vector<std::string> scrollSteps(const std::vector<PostedEvent>& events, Point cursor) {
     std::vector<std::string> steps;
     for (const auto& e : events) {
         const ScrollWheelData& s = e.record.scroll;
         if (e.record.constructor == EventConstructor::mouse) {
-            steps.push_back(e.record.type == 2 ? "up" : "mouse?");
+            steps.push_back(e.record == hid(2, cursor, 0).record ? "up" : "mouse?");
         } else {
+            EXPECT_EQ(e.record, EventRecord::makeScrollWheelEvent(true, 1, 2, s.wheel1, s.wheel2));
             steps.push_back(s.wheel1 != 0 ? fmt::format("y{:+}", s.wheel1) : fmt::format("x{:+}", s.wheel2));
         }
     }
@@ -65,7 +63,7 @@ TEST(MouseSimulator, ScrollWheelTurnsStrengthsIntoLineSteps) {
         Steps steps;
         int64_t lastX, lastY;
     };
-    struct Case {
+    const struct {
         const char* name;
         std::vector<Call> calls;
     } cases[] = {
@@ -77,33 +75,27 @@ TEST(MouseSimulator, ScrollWheelTurnsStrengthsIntoLineSteps) {
          {{{6, 0}, {"up", "x+1", "x+1", "x+1"}, 3, 0}, {{-4, 0}, {}, 0, 0}, {{-4, 0}, {"up", "x-1", "x-1"}, -2, 0}}},
         {"pairs go y first, then the rest", {{{6, 4}, {"up", "y+1", "x+1", "y+1", "x+1", "x+1"}, 3, 2}}},
         {"y reversal keeps the x steps", {{{2, 4}, {"up", "y+1", "x+1", "y+1"}, 1, 2}, {{2, -4}, {"x+1"}, 1, 0}}},
+        {"strengths truncate toward zero", {{{-3.9, 2.0}, {"up", "y+1", "x-1"}, -1, 1}}},
         {"a zero delta does nothing", {{{0, 0}, {}, 0, 0}}},
     };
     for (const auto& c : cases) {
         SimulatorTestBed bed;
+        bed.windowSystem.setCursorLocation({40, 50});
         for (size_t i = 0; i < c.calls.size(); ++i) {
             const Call& call = c.calls[i];
+            SCOPED_TRACE(fmt::format("{}, call {}", c.name, i));
             bed.windowSystem.clear();
             double before = bed.time.now();
             MouseSimulator::doMouseScrollWheel(call.delta);
-            Steps steps = scrollSteps(bed.windowSystem.events());
-            EXPECT_EQ(steps, call.steps) << c.name << ", call " << i;
-            EXPECT_EQ(MouseSimulator::scrollStrengths().lastXStrength, call.lastX) << c.name << ", call " << i;
-            EXPECT_EQ(MouseSimulator::scrollStrengths().lastYStrength, call.lastY) << c.name << ", call " << i;
+            Steps steps = scrollSteps(bed.windowSystem.events(), {40, 50});
+            EXPECT_EQ(steps, call.steps);
+            EXPECT_EQ(MouseSimulator::scrollStrengths().lastXStrength, call.lastX);
+            EXPECT_EQ(MouseSimulator::scrollStrengths().lastYStrength, call.lastY);
             // A 1 ms pause after every line step, in virtual time.
             double lineSteps = double(steps.size()) - (steps.empty() || steps[0] != "up" ? 0 : 1);
-            EXPECT_EQ(bed.time.now() - before, lineSteps) << c.name << ", call " << i;
+            EXPECT_EQ(bed.time.now() - before, lineSteps);
         }
     }
-}
-
-TEST(MouseSimulator, ScrollWheelReleasesTheButtonAtTheCursorAndLogsTheStrengths) {
-    SimulatorTestBed bed;
-    bed.windowSystem.setCursorLocation({40, 50});
-    MouseSimulator::doMouseScrollWheel({-3.9, 2.0});
-    EXPECT_EQ(bed.log.messages(), std::vector<std::string>{"Move with X strength: -1, Y strength: 1"});
-    EXPECT_EQ(bed.windowSystem.events().front(), hid(2, {40, 50}, 0));
-    EXPECT_EQ(bed.windowSystem.events().back().record, EventRecord::makeScrollWheelEvent(true, 1, 2, 0, -1));
 }
 
 }  // namespace

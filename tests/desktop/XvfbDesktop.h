@@ -1,0 +1,66 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/desktop/X11WindowSystem.h"
+
+struct _XDisplay;  // Xlib's Display
+
+namespace touchlane::testing {
+
+// What a real X client saw of the input.
+struct ObservedEvent {
+    enum class Kind { buttonPress, buttonRelease, motion, keyPress, keyRelease };
+    Kind kind;
+    unsigned button = 0;  // presses and releases
+    int x = 0;            // root-window coordinates
+    int y = 0;
+    unsigned state = 0;   // modifier and button mask before the event
+    std::string key;      // keys: the key's name in the server's keymap ("Super_L")
+};
+
+// A private Xvfb server for one test (stopped by its own process id when the
+// object goes), a client window over its default screen that listens for buttons,
+// motion and keys as an application would, and the X11 output opened on it.
+class XvfbDesktop {
+public:
+    static constexpr const char* kMissingMessage =
+        "Xvfb is not installed (Debian package xvfb; scripts/setup installs it): the X11 output tests need it";
+    static constexpr unsigned kControlMask = 1u << 2;
+    static constexpr unsigned kButton1Mask = 1u << 8;
+
+    // Screens as Xvfb takes them.
+    explicit XvfbDesktop(const std::vector<std::string>& screens = {"-screen", "0", "1280x800x24"});
+    ~XvfbDesktop();
+    XvfbDesktop(const XvfbDesktop&) = delete;
+    XvfbDesktop& operator=(const XvfbDesktop&) = delete;
+
+    bool missing() const { return missing_; }
+    // Empty once the server, the window and the output are up; else what failed.
+    const std::string& error() const { return error_; }
+    X11WindowSystem& output() { return *output_; }
+
+    // Everything the server has delivered to the window by now, in order.
+    std::vector<ObservedEvent> take();
+    std::vector<ObservedEvent> takeButtons();
+    // Keys as "+Name" for a press and "-Name" for a release.
+    std::vector<std::string> takeKeys();
+
+private:
+    void openWindow();
+
+    FILE* server_ = nullptr;
+    pid_t pid_ = -1;
+    bool missing_ = false;
+    std::string display_;
+    std::string error_;
+    _XDisplay* client_ = nullptr;
+    std::unique_ptr<X11WindowSystem> output_;
+};
+
+}  // namespace touchlane::testing
