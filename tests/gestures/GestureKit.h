@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include "platform/ManualScheduler.h"
@@ -27,19 +26,5 @@ struct GestureKit {
     }
     std::shared_ptr<TouchSequence> take() { return buffer.takeCurrentSequence(); }
 };
-
-// A finger whose path is the given device positions, one sample 5 ms apart.
-inline std::shared_ptr<TrackedTouchPoint> finger(uint8_t id, const std::vector<std::pair<int, int>>& path) {
-    auto touch = [](const std::pair<int, int>& p) {
-        TouchPointModel model;
-        model.x = static_cast<uint16_t>(p.first);
-        model.y = static_cast<uint16_t>(p.second);
-        model.touchState = kTouchStateTouching;
-        return model;
-    };
-    auto point = std::make_shared<TrackedTouchPoint>(id, touch(path.front()), 0.0);
-    for (size_t k = 1; k < path.size(); ++k) point->update(touch(path[k]), 5.0 * static_cast<double>(k));
-    return point;
-}
 
 }  // namespace touchlane::test
