@@ -1,0 +1,314 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <QUrl>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "app/AppDelegate.h"
+#include "app/AutostartEntry.h"
+#include "app/DesktopUrlOpener.h"
+#include "app/DeviceAccess.h"
+#include "app/DisplayPlatform.h"
+#include "app/LaunchLogInUtilities.h"
+#include "app/SingleInstanceLock.h"
+#include "app/StatusImages.h"
+#include "input/USBDeviceConfig.h"
+#include "logging/LogHook.h"
+#include "logging/LogName.h"
+#include "logging/Logger.h"
+#include "platform/BundleInfo.h"
+#include "platform/ManualScheduler.h"
+#include "routing/TouchEventRouter.h"
+#include "support/FakeHidApi.h"
+#include "support/FakeUsbApi.h"
+#include "support/SettingsSandbox.h"
+
+namespace touchlane {
+namespace {
+
+// Sets an environment variable for a scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) previous_ = old;
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() { previous_ ? setenv(name_.c_str(), previous_->c_str(), 1) : unsetenv(name_.c_str()); }
+
+private:
+    std::string name_;
+    std::optional<std::string> previous_;
+};
+
+// HOME and the XDG folders inside a scratch folder, so that autostart entries,
+// settings, logs and locks never touch the developer's own.
+class TemporaryHome {
+public:
+    TemporaryHome() { std::filesystem::create_directories(runtime()), chmod(runtime().c_str(), 0700); }
+    std::string path() const { return folder_.path(); }
+    std::string runtime() const { return path() + "/runtime"; }
+
+private:
+    ScratchFolder folder_;
+    ScopedEnv home_{"HOME", folder_.path()};
+    ScopedEnv config_{"XDG_CONFIG_HOME", folder_.path() + "/config"};
+    ScopedEnv state_{"XDG_STATE_HOME", folder_.path() + "/state"};
+    ScopedEnv runtime_{"XDG_RUNTIME_DIR", runtime()};
+};
+
+TEST(AutostartEntry, ProgramPathsAreQuotedAndEscapedAndHiddenEntriesAreOff) {
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {"/usr/bin/touchlane", "/usr/bin/touchlane"},
+        {"/home/a b/touchlane", "\"/home/a b/touchlane\""},
+        {"/opt/100%/touchlane", "/opt/100%%/touchlane"},  // a lone % starts a field code
+        // Inside quotes $ and " take a backslash, which the value syntax then doubles.
+        {"/x/$a\"b", "\"/x/\\\\$a\\\\\"b\""},
+        {"/x/line\nbreak", std::nullopt},
+    };
+    for (const auto& [path, exec] : cases) EXPECT_EQ(AutostartEntry::execValue(path), exec) << path;
+    // TryExec names the program as it is, not as a command line.
+    EXPECT_NE(AutostartEntry::fileText("/home/a b/touchlane").value().find("\nTryExec=/home/a b/touchlane\n"),
+              std::string::npos);
+    EXPECT_FALSE(AutostartEntry::isEnabled("[Desktop Entry]\nHidden = true\n"));
+    EXPECT_FALSE(AutostartEntry::isEnabled("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n"));
+    EXPECT_TRUE(AutostartEntry::isEnabled("[Desktop Entry]\nExec=a\n[Desktop Action x]\nHidden=true\n"));
+}
+
+HidrawNode node(uint16_t vendor, bool usable) { return {"/dev/hidraw0", vendor, 1, usable}; }
+
+TEST(DeviceAccess, AccessTypeFromRootTheRuleAndTheSupportedNodes) {
+    using enum IOHIDAccessType;
+    const std::pair<DeviceAccessFacts, IOHIDAccessType> cases[] = {
+        {{true, false, {node(0x1FF7, false)}}, granted},
+        {{false, true, {node(0x1FF7, false)}}, granted},
+        {{false, false, {}}, unknown},
+        {{false, false, {node(0x046D, false)}}, unknown},  // not a touch frame
+        {{false, false, {node(0x046D, false), node(0x1FF7, true)}}, granted},
+        {{false, false, {node(0x1FF7, true), node(0x2FE9, false)}}, denied},
+    };
+    for (const auto& [facts, type] : cases) EXPECT_EQ(accessTypeFor(facts, {0x1FF7, 0x2FE9}), type);
+
+    uint16_t vendor = 0, product = 0;
+    EXPECT_TRUE(parseHidIdentifiers("DRIVER=hid\nHID_ID=0003:00002FE9:0000000A\n", vendor, product));
+    EXPECT_EQ(std::pair(vendor, product), (std::pair<uint16_t, uint16_t>(0x2FE9, 0x000A)));
+    for (const char* bad : {"HID_ID=0003:1FF7", "HID_ID=0003:00011FF7:00000001", "HID_ID=0003:1:2x", ""}) {
+        EXPECT_FALSE(parseHidIdentifiers(bad, vendor, product)) << bad;
+    }
+}
+
+TEST(SingleInstanceLock, OnlyOneHolderAtATime) {
+    TemporaryHome home;
+    const std::string path = SingleInstanceLock::defaultLockPath();
+    EXPECT_EQ(path, home.runtime() + "/touchlane.lock");
+    {
+        SingleInstanceLock first(path);
+        EXPECT_EQ(first.state(), SingleInstanceLock::State::acquired);
+        EXPECT_EQ(SingleInstanceLock(path).state(), SingleInstanceLock::State::heldElsewhere);
+    }
+    EXPECT_EQ(SingleInstanceLock(path).state(), SingleInstanceLock::State::acquired);
+    EXPECT_EQ(SingleInstanceLock(home.path() + "/no/such.lock").state(), SingleInstanceLock::State::unavailable);
+}
+
+TEST(DisplayPlatform, OffscreenOnlyWhenNoDisplayCanBeReached) {
+    const auto choice = DisplayPlatform::choose({std::nullopt, ":987654", "wayland-gone", "/nonexistent"});
+    EXPECT_EQ(choice.qtPlatforms, "offscreen");
+    EXPECT_TRUE(choice.offscreenOnly);
+    EXPECT_FALSE(DisplayPlatform::choose({"xcb", std::nullopt, std::nullopt, std::nullopt}).qtPlatforms);
+}
+
+const DeviceAccessFacts kNoAccess{false, false, {{"/dev/hidraw0", 0x1FF7, 0x0F01, false}}};
+const DeviceAccessFacts kAccess{false, true, {}};
+
+// Starts of the agent, each on the settings file the previous one left, with fake
+// device access, a fake USB bus and a recorded browser.
+class AgentStart : public ::testing::Test {
+protected:
+    AgentStart() {
+        // The tray item needs a Qt application: offscreen, without display or tray.
+        static int argc = 1;
+        static char name[] = "tests_app";
+        static char* argv[] = {name, nullptr};
+        [[maybe_unused]] static auto* application =
+            (setenv("QT_QPA_PLATFORM", "offscreen", 1), new QApplication(argc, argv));
+        USBDeviceConfig::shared();  // announces itself once; not the agent's line
+    }
+    ~AgentStart() override { stop(); Logger::shared().setLogName(std::nullopt); }
+    void stop() { MenuBarItem::unload(); delegate.reset(); }
+
+    void start(const DeviceAccessFacts& access) {
+        stop();
+        settingsOverride.reset();  // a restart reads what the last run stored
+        settingsOverride = std::make_unique<DataControllerOverride>(
+            std::make_shared<DataController>(std::make_shared<LMSTKeyValueStore>(settings.plistPath())));
+        AppDelegate::Options options;
+        options.deviceEnvironment = {usb, hid, {}, {}, nullptr, false};
+        options.menuBarItem.terminate = [this] { ++terminations; };
+        options.startLogCapture = [this](const std::string& name) { steps.push_back("capture " + name); };
+        options.installOutputBackend = [this] {
+            steps.push_back(Logger::shared().logName().value_or("no name") + ", " +
+                            std::to_string(log.messages().size()) + " lines");
+        };
+        delegate = AppDelegate::create(options);
+        DeviceAccessProbeOverride probe([access] { return access; });
+        log.clear();
+        delegate->applicationDidFinishLaunching();
+        settle();
+    }
+    void settle() { time.runUntilIdle(); QCoreApplication::processEvents(); }
+    std::optional<PropertyListValue> stored(const std::string& key) const {
+        return DataController::dataController()->objc_readWithKey(key, std::nullopt);
+    }
+
+    TemporaryHome home;
+    VirtualTime time;
+    SettingsSandbox settings;
+    std::unique_ptr<DataControllerOverride> settingsOverride;
+    LogRecorder log;
+    std::vector<std::string> opened;
+    UrlOpenerOverride opener{[this](const std::string& url) { return opened.push_back(url), true; }};
+    std::shared_ptr<test::FakeUsbApi> usb = std::make_shared<test::FakeUsbApi>();
+    std::shared_ptr<test::FakeHidApi> hid = std::make_shared<test::FakeHidApi>();
+    std::vector<std::string> steps;
+    std::shared_ptr<AppDelegate> delegate;
+    int terminations = 0;
+};
+
+TEST_F(AgentStart, TheFirstStartTurnsLaunchAtLoginOnOnceAndLaterStartsLeaveItAlone) {
+    start(kNoAccess);
+    // Logging is in place before anything else happens.
+    EXPECT_EQ(steps, (std::vector<std::string>{"capture " + perRunLogName(), perRunLogName() + ", 0 lines"}));
+    EXPECT_TRUE(LaunchLogInUtilities::isLaunchAtStartup());
+    EXPECT_EQ(stored(DataKeyConstants::launchAtLoginUserDidDisable()), PropertyListValue(1));
+
+    MenuBarItem::shared()->enableAutomaticStartup();  // the user turns it off
+    start(kNoAccess);
+    EXPECT_FALSE(LaunchLogInUtilities::isLaunchAtStartup());
+    EXPECT_EQ(stored(DataKeyConstants::launchAtLoginUserDidDisable()), PropertyListValue(1));
+}
+
+TEST_F(AgentStart, TheFirstStartKeepsLaunchAtLoginThatIsAlreadyOn) {
+    // Settings lost while the autostart entry stayed: a toggle would turn it off.
+    LaunchLogInUtilities::toggleLaunchAtStartup();
+    start(kNoAccess);
+    EXPECT_TRUE(LaunchLogInUtilities::isLaunchAtStartup());
+    EXPECT_EQ(stored(DataKeyConstants::launchAtLoginUserDidDisable()), PropertyListValue(1));
+}
+
+TEST_F(AgentStart, WithoutDeviceAccessTheHelpPageOpensAndNoMonitorRuns) {
+    start(kNoAccess);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(log.messages(),
+              (std::vector<std::string>{"MenuBarItem No system tray is available; the item shows once a tray starts",
+                                        "CheckHIDAccess type: 1", "Open HID Access: " + opened[0],
+                                        "HID permission is not enabled"}));
+    EXPECT_EQ(log.entries().back().style, LogStyle::standardError);
+    const std::string page = QUrl(QString::fromStdString(opened[0])).toLocalFile().toStdString();
+    EXPECT_TRUE(page.ends_with("/help/device-access.html") && std::filesystem::exists(page)) << opened[0];
+    EXPECT_EQ(delegate->deviceMonitor(), nullptr);
+    EXPECT_TRUE(MenuBarItem::shared() && MenuBarItem::shared()->statusItem());
+}
+
+TEST_F(AgentStart, WithAccessAnAttachedFrameOpensAtStartUpAndShowsAsConnected) {
+    usb->attach(test::usbDescriptor(0x046D, 0xC31C));  // a keyboard first
+    usb->attach(test::usbDescriptor(0x1FF7, 0x0F01));
+    test::FakeHidInterface touch;
+    touch.info = test::hidInfo(0, 0x0D, 0x04, "/dev/hidraw-frame");
+    touch.reports->push({0x01, 0x00});
+    hid->addInterface(touch);
+
+    start(kAccess);
+    EXPECT_TRUE(opened.empty());
+    ASSERT_TRUE(delegate->deviceMonitor() && delegate->deviceMonitor()->isMonitoring());
+    EXPECT_EQ(hid->openedPaths(), std::vector<std::string>{"/dev/hidraw-frame"});
+    EXPECT_EQ(stored(DataKeyConstants::usbConnectionStatus()), PropertyListValue(true));
+    EXPECT_EQ(MenuBarItem::shared()->statusImageName(), StatusImages::kConnected);
+    // The frame's report reached a touch router of the device's own.
+    EXPECT_NE(dynamic_cast<TouchEventRouter*>(delegate->deviceMonitor()->usbReader()->touchRouter().get()), nullptr);
+}
+
+// The tray item of an agent started without device access.
+class TrayMenu : public AgentStart {
+protected:
+    void SetUp() override {
+        start(kNoAccess);
+        item = MenuBarItem::shared();
+        log.clear();
+    }
+    std::vector<std::string> titles() const {
+        std::vector<std::string> result;
+        for (QAction* action : item->menu()->actions()) result.push_back(action->text().toStdString());
+        return result;
+    }
+    QAction* action(int index) const { return item->menu()->actions()[index]; }
+
+    std::shared_ptr<MenuBarItem> item;
+};
+
+TEST_F(TrayMenu, ThreeItemsWhoseToggleFlipsTheAutostartEntryAndItsTitle) {
+    const std::string version = "Version: V" + BundleInfo::shortVersion() + "." + BundleInfo::buildNumber();
+    emit item->menu()->aboutToShow();
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Disable automatic startup", version, "Exit the app"}));
+    EXPECT_FALSE(action(1)->isEnabled());
+    LaunchLogInUtilities::toggleLaunchAtStartup();  // behind the menu's back
+    emit item->menu()->aboutToShow();
+    EXPECT_EQ(titles()[0], "Enable automatic startup");
+    const std::string autostart = home.path() + "/config/autostart";
+    EXPECT_EQ(LaunchLogInUtilities::autostartEntryPath(), autostart + "/touchlane.desktop");
+    for (bool on : {true, false}) {
+        action(0)->trigger();
+        EXPECT_EQ(std::filesystem::exists(autostart + "/touchlane.desktop"), on);
+        EXPECT_EQ(titles()[0], on ? "Disable automatic startup" : "Enable automatic startup");
+    }
+
+    // A toggle that fails is logged and changes nothing.
+    std::filesystem::remove(autostart);
+    std::ofstream(autostart) << "a file where the folder belongs";
+    action(0)->trigger();
+    EXPECT_FALSE(LaunchLogInUtilities::isLaunchAtStartup());
+    EXPECT_EQ(titles()[0], "Enable automatic startup");
+    ASSERT_EQ(log.messages().size(), 1u);
+    EXPECT_TRUE(log.messages()[0].starts_with("LaunchLogInUtilities SMAppService failed: ")) << log.messages()[0];
+}
+
+TEST_F(TrayMenu, TheImageFollowsThePublishedConnectionStateWhileTheItemLives) {
+    EXPECT_EQ(item->statusImageName(), StatusImages::kNotConnected);
+    // Values that are not integers change nothing.
+    const std::pair<PropertyListValue, const char*> changes[] = {
+        {1, StatusImages::kConnected}, {0, StatusImages::kNotConnected}, {true, StatusImages::kConnected},
+        {"0", StatusImages::kConnected}, {0.5, StatusImages::kConnected}};
+    for (const auto& [value, image] : changes) {
+        // What the device monitor does, then the settings queue and the main thread run.
+        DataController::dataController()->objc_writeWithKey(DataKeyConstants::usbConnectionStatus(), value, false);
+        settle();
+        EXPECT_EQ(item->statusImageName(), image);
+        EXPECT_EQ(item->statusItem()->icon().pixmap(22).toImage(), StatusImages::image(image).pixmap(22).toImage());
+    }
+
+    // A change queued for the main thread while the item goes is dropped.
+    DataController::dataController()->objc_writeWithKey(DataKeyConstants::usbConnectionStatus(), 0, false);
+    time.runUntilIdle();
+    std::weak_ptr<MenuBarItem> gone = item;
+    item.reset();
+    MenuBarItem::unload();
+    EXPECT_TRUE(gone.expired());
+    QCoreApplication::processEvents();
+}
+
+TEST_F(TrayMenu, ClicksAreLoggedAndAPlainQEndsTheApplication) {
+    emit item->statusItem()->activated(QSystemTrayIcon::Context);
+    for (auto modifiers : {Qt::ControlModifier, Qt::NoModifier}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Q, modifiers);
+        QCoreApplication::sendEvent(item->menu(), &press);
+    }
+    EXPECT_EQ(log.messages(), (std::vector<std::string>{"MenuBarItem StatusBarButtonClicked", "MenuBarItem QuitApp"}));
+    EXPECT_EQ(terminations, 1);
+}
+
+}  // namespace
+}  // namespace touchlane
