@@ -1,48 +1,32 @@
 #pragma once
 
-#include <stdlib.h>
-#include <time.h>
+#include <fcntl.h>
+#include <unistd.h>
 
-#include <filesystem>
+#include <cstdio>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 
 #include <fmt/format.h>
 
+#include "support/SettingsSandbox.h"
+
 namespace touchlane::testing {
 
-// A fresh folder under the temporary directory, removed with everything in it.
-class TempDir {
+// Logger prints every line to standard output too; megabytes of it have no place
+// in the test log.
+class QuietStandardOutput {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "touchlane-logging-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
+    QuietStandardOutput() {
+        int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        ::dup2(null, 1);
+        ::close(null);
     }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    ~QuietStandardOutput() { std::fflush(stdout), ::dup2(saved_, 1), ::close(saved_); }
 
 private:
-    std::filesystem::path path_;
-};
-
-// Sets an environment variable for a scope (re-reading the time zone, for TZ).
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = getenv(name)) previous_ = old;
-        setenv(name, value.c_str(), 1);
-        tzset();
-    }
-    ~ScopedEnv() {
-        previous_ ? setenv(name_.c_str(), previous_->c_str(), 1) : unsetenv(name_.c_str());
-        tzset();
-    }
-
-private:
-    std::string name_;
-    std::optional<std::string> previous_;
+    int saved_ = (std::fflush(stdout), ::dup(1));
 };
 
 inline std::string readFile(const std::string& path) {

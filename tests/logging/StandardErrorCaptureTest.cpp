@@ -34,13 +34,13 @@ constexpr int kTimeoutMs = 20000;
 }
 
 TEST(StandardErrorCapture, LinesWrittenToStandardErrorReachTheLogFileAndStandardOutputOnce) {
-    testing::TempDir temp;
+    ScratchFolder temp;
     int output[2];
     ASSERT_EQ(::pipe2(output, O_CLOEXEC), 0);
     std::fflush(nullptr);
     pid_t child = ::fork();
     ASSERT_GE(child, 0);
-    if (child == 0) runCapturingChild(output[1], temp / "state");
+    if (child == 0) runCapturingChild(output[1], temp.path() + "/state");
     ::close(output[1]);
     std::string echoed;
     char buffer[4096];
@@ -55,7 +55,7 @@ TEST(StandardErrorCapture, LinesWrittenToStandardErrorReachTheLogFileAndStandard
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status << ", output:\n" << echoed;
 
-    const std::string logPath = temp / "state/tests_logging/logs/capture.log";
+    const std::string logPath = temp.path() + "/state/tests_logging/logs/capture.log";
     const std::string logged = testing::readFile(logPath);
     EXPECT_EQ(countOccurrences(logged, "] QRVFileLogger path -> " + logPath + "\n"), 1u) << logged;
     for (std::string line : {"a line on standard error\n", "written in two pieces\n"}) {

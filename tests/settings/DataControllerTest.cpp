@@ -35,61 +35,46 @@ protected:
     const std::string usb = DataKeyConstants::usbConnectionStatus();
 };
 
-TEST_F(DataControllerTest, WritesAreQueuedAndCallbacksSeeEachRealChangeOnce) {
-    EXPECT_EQ(DataController::dataController(), settings.controller());
-    EXPECT_EQ(rawValue(DataKey::launchAtLoginUserDidDisable), "launchAtLoginUserDidDisable");
-    Calls calls, once, first;
-    record(usb, first);
-    record(usb, calls);  // replaces the first
+TEST_F(DataControllerTest, CallbacksSeeEachRealChangeOnceWithThePreviousValue) {
+    Calls calls, once;
+    record(usb, calls);
     record("once", once, false);
     controller.objc_writeWithKey(usb, 1, true);
     EXPECT_TRUE(calls.empty());  // nothing runs until the queue does
     controller.objc_writeWithKey(usb, 1, true);
     controller.write(DataKey::usbConnectionStatus, true, true);  // the same number
+    controller.objc_writeWithKey(usb, std::nullopt, true);       // reported, but the value stays
     controller.objc_writeWithKey(usb, 0, true);
     controller.objc_writeWithKey("once", "a", false);
     controller.objc_writeWithKey("once", "b", false);
     EXPECT_EQ(controller.read<bool>(DataKey::usbConnectionStatus), false);  // a read sees earlier writes
-    EXPECT_TRUE(first.empty());
-    EXPECT_EQ(calls, (Calls{{1, std::nullopt}, {0, true}}));
+    controller.removeWithKey(usb);
+    controller.removeWithKey(usb);  // absent: nobody is called
+    EXPECT_EQ(calls, (Calls{{1, std::nullopt}, {std::nullopt, 1}, {0, 1}, {std::nullopt, 0}}));
     EXPECT_EQ(once, (Calls{{"a", std::nullopt}}));
+    EXPECT_EQ(restart()->objc_readWithKey(usb, "default"), PropertyListValue("default"));
 }
 
-TEST_F(DataControllerTest, WritingNoneOnlyReportsAndWithoutPersistOnlyMemoryChanges) {
-    Calls calls;
+TEST_F(DataControllerTest, WithoutPersistOnlyMemoryChangesAndUnstorableValuesAreDropped) {
     controller.objc_writeWithKey(usb, 1, true);
-    record(usb, calls);
-    controller.objc_writeWithKey(usb, std::nullopt, true);
     controller.objc_writeWithKey(usb, 0, false);
     EXPECT_EQ(controller.read<int>(usb), 0);
-    EXPECT_EQ(calls, (Calls{{std::nullopt, 1}, {0, 1}}));
     EXPECT_EQ(settings.store()->getParamWithKey(usb), PropertyListValue(1));
     EXPECT_EQ(restart()->read<int>(usb), 1);
-}
 
-TEST_F(DataControllerTest, ReadsGiveTheDefaultOrNoneAndUnstorableWritesAreDropped) {
     EXPECT_EQ(controller.objc_readWithKey("absent", 7), PropertyListValue(7));
     controller.write<std::string>("k", "text", false);
-    EXPECT_EQ(controller.read<bool>("k"), std::nullopt);
+    EXPECT_EQ(controller.read<bool>("k"), std::nullopt);  // another type reads as none
     const PropertyListDate date{std::chrono::seconds(1700000000)};
-    for (const PropertyListValue& value : {PropertyListValue(date), PropertyListValue(PropertyListData{1}),
-                                           PropertyListValue(PropertyListDictionary{{"a", PropertyListArray{date}}})}) {
+    for (const PropertyListValue& value : {PropertyListValue(date), PropertyListValue(PropertyListArray{"a", date})}) {
         controller.objc_writeWithKey("k", value, true);
     }
-    EXPECT_TRUE(isStorableSetting(PropertyListDictionary{{"a", PropertyListArray{1, "b", 2.5, true}}}));
     EXPECT_EQ(controller.read<std::string>("k"), "text");
+    const PropertyListDictionary storable{{"a", PropertyListArray{1, "b", 2.5, true}}};
+    controller.objc_writeWithKey("nested", storable, false);
+    EXPECT_EQ(controller.read<PropertyListDictionary>("nested"), storable);
     controller.write(std::string("k"), PropertyListValue(date), true);  // the typed interface takes it
     EXPECT_EQ(restart()->read<PropertyListValue>("k"), PropertyListValue(date));
-}
-
-TEST_F(DataControllerTest, RemovingReportsNoneAndForgetsTheKeyEverywhere) {
-    Calls calls;
-    controller.objc_writeWithKey("k", "v", true);
-    record("k", calls);
-    controller.removeWithKey("k");
-    controller.removeWithKey("k");  // absent: nobody is called
-    EXPECT_EQ(calls, (Calls{{std::nullopt, "v"}}));
-    EXPECT_EQ(restart()->objc_readWithKey("k", "default"), PropertyListValue("default"));
 }
 
 }  // namespace

@@ -13,7 +13,6 @@
 
 #include "logging/LogHook.h"
 #include "settings/AtomicFile.h"
-#include "settings/LMSTKeyValueStore.h"
 #include "settings/PropertyListCoding.h"
 #include "support/SettingsSandbox.h"
 
@@ -21,6 +20,7 @@ namespace touchlane {
 namespace {
 
 namespace fs = std::filesystem;
+using SteadyClock = std::chrono::steady_clock;
 
 // Shared between the test and the writer it forks.
 struct WriterProgress {
@@ -40,37 +40,12 @@ PropertyListValue valueFor(int64_t n) {
     LMSTKeyValueStore store(path);
     auto last = store.getParamWithKey(kKey);
     int64_t n = last ? *last->arrayValue()->at(0).integerValue() : 0;
-    progress.started = n;
-    progress.finished = n;
+    progress.started = progress.finished = n;
     for (;;) {
         progress.started = ++n;
         store.setParamValue(valueFor(n), kKey);
         progress.finished = n;
     }
-}
-
-// How long one write takes here, so that kills can land anywhere inside one.
-std::chrono::nanoseconds typicalWriteDuration(const std::string& path) {
-    LMSTKeyValueStore store(path);
-    constexpr int kWrites = 5;
-    auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kWrites; ++i) store.setParamValue(valueFor(i), kKey);
-    return (std::chrono::steady_clock::now() - start) / kWrites;
-}
-
-// Busy-waits instead of sleeping: a sleep would wake far too coarsely.
-void spinFor(std::chrono::nanoseconds duration) {
-    auto end = std::chrono::steady_clock::now() + duration;
-    while (std::chrono::steady_clock::now() < end) {}
-}
-
-// Waits until the writer has finished the given write, or has died; false when it died.
-bool waitForWrite(pid_t writer, const WriterProgress& progress, int64_t write) {
-    while (progress.finished < write) {
-        if (::waitpid(writer, nullptr, WNOHANG) != 0) return false;
-        sched_yield();
-    }
-    return true;
 }
 
 // A writer killed at any moment leaves the file whole: the value before the write
@@ -82,9 +57,14 @@ TEST(SettingsCrash, AWriterKilledAtRandomMomentsNeverLeavesATornFile) {
     void* shared = ::mmap(nullptr, sizeof(WriterProgress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     ASSERT_NE(shared, MAP_FAILED);
     auto* progress = new (shared) WriterProgress;
+    // Kills land anywhere in the writer's first write, now and then just after it,
+    // so the time of one write here is measured first.
+    LMSTKeyValueStore measuring(path);
+    const auto measured = SteadyClock::now();
+    for (int i = 0; i < 5; ++i) measuring.setParamValue(valueFor(i), kKey);
+    const auto writeNs = std::chrono::nanoseconds(SteadyClock::now() - measured).count() / 5;
+    std::uniform_int_distribution<int64_t> delayNs(0, writeNs * 11 / 10);
     std::mt19937 random(20240229);
-    // From the writer's start: anywhere in its first write, now and then just after it.
-    std::uniform_int_distribution<int64_t> delayNs(0, typicalWriteDuration(path).count() * 11 / 10);
 
     constexpr int kKills = 200;
     int killedMidWrite = 0;
@@ -93,20 +73,18 @@ TEST(SettingsCrash, AWriterKilledAtRandomMomentsNeverLeavesATornFile) {
         pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) writeForever(path, *progress);
-
-        bool childAlive = waitForWrite(child, *progress, 0);
-        spinFor(std::chrono::nanoseconds(delayNs(random)));
+        bool childDied = false;
+        while (progress->finished < 0 && !(childDied = ::waitpid(child, nullptr, WNOHANG) != 0)) sched_yield();
+        // Busy-waits: a sleep would wake far too coarsely.
+        for (auto end = SteadyClock::now() + std::chrono::nanoseconds(delayNs(random)); SteadyClock::now() < end;) {}
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
-        ASSERT_TRUE(childAlive) << "the writer died on its own in round " << round;
+        ASSERT_FALSE(childDied) << "the writer died on its own in round " << round;
 
         int64_t started = progress->started, finished = progress->finished;
         if (started != finished) ++killedMidWrite;
         FileReadResult file = readWholeFile(path);
-        if (!file.contents) {
-            ASSERT_EQ(finished, 0) << "the file vanished after a finished write, round " << round;
-            continue;
-        }
+        ASSERT_TRUE(file.contents) << "the file vanished in round " << round;
         DecodedPropertyList decoded = decodePropertyList(*file.contents);
         ASSERT_EQ(decoded.status, DecodedPropertyList::Status::ok) << "torn file in round " << round;
         const PropertyListValue& held = decoded.dictionary.at(kKey);
