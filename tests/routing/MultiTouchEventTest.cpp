@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <functional>
 #include <numbers>
-#include <string>
 #include <vector>
 
-#include "input/TouchModels.h"
 #include "routing/MultiTouchEvent.h"
 #include "support/SimulatorTestBed.h"
 
@@ -57,7 +54,6 @@ TEST(MultiTouchEvent, ScrollPostsWholePointsAndCarriesTheRest) {
         }
     }
     EXPECT_EQ(posted, (std::vector<std::vector<int64_t>>{{0, 1, 2}, {-1, 0, 2}, {0, 0, 4}}));
-    EXPECT_EQ(bed.log.messages().front(), "Scroll trackState = changed, dx = 0.0, dy = 0.6");
 }
 
 TEST(MultiTouchEvent, PinchAndRotationStartAtTheirThresholds) {
@@ -77,9 +73,8 @@ TEST(MultiTouchEvent, PinchAndRotationStartAtTheirThresholds) {
          {{0.01, S::begin}, {0.002, S::ended}}, {{0.01, 1}, {0.002, 2}, {0.0, 4}}},
         {"a pinch that never started posts nothing", MultiTouchEvent::zoomWithOffset, 113,
          {{0.001, S::begin}, {0.001, S::changed}, {0.001, S::ended}, {0.01, S::none}}, {}},
-        {"a rotation of 0.02 rad begins at once", MultiTouchEvent::rotateWithOffset, 114, {{0.02, S::begin}},
-         {{-0.5729577951308232, 1}}},
-        {"rotation steps post from 0.012 on, the end flushes the rest", MultiTouchEvent::rotateWithOffset, 114,
+        {"a rotation of 0.02 rad begins at once, later steps post from 0.012 on, the end flushes the rest",
+         MultiTouchEvent::rotateWithOffset, 114,
          {{0.02, S::begin}, {0.005, S::changed}, {0.005, S::changed}, {0.005, S::changed}, {0.005, S::changed},
           {0.0, S::ended}},
          {{0.02 * deg, 1}, {0.015 * deg, 2}, {0.005 * deg, 2}, {-0.0, 4}}},
@@ -97,10 +92,6 @@ TEST(MultiTouchEvent, PinchAndRotationStartAtTheirThresholds) {
             EXPECT_NEAR(posted[i].first, c.posted[i].first, 1e-12) << c.name << " #" << i;
             EXPECT_EQ(posted[i].second, c.posted[i].second) << c.name << " #" << i;
         }
-        // A rotation ends with negative zero, a pinch with plain zero.
-        if (!posted.empty() && posted.back().second == 4) {
-            EXPECT_EQ(std::signbit(posted.back().first), c.field == 114) << c.name;
-        }
     }
 }
 
@@ -110,36 +101,30 @@ TEST(MultiTouchEvent, SwipesAreFractionsOfTheDisplay) {
         double originOffset;  // as the dock swipe stores it, type 3 reversed
         double type;
         int64_t inverted;
-        const char* logged;
+        const char* name;
     } cases[] = {
-        {MultiTouchEvent::swipeWithOffset, -0.05, 1, 1, "Swipe trackState = begin, offset = 100.0"},
-        {MultiTouchEvent::showControlCenterWithOffset, -0.1, 2, 0, "Show control center trackState = begin, offset = 100.0"},
-        {MultiTouchEvent::showDesktopWithOffset, 0.1, 3, 1, "Show desktop trackState = begin, offset = 100.0"},
-        {MultiTouchEvent::showLaunchpadWithOffset, -0.2, 3, 1, "Show launchpad trackState = begin, offset = 100.0"},
+        {MultiTouchEvent::swipeWithOffset, -0.05, 1, 1, "swipe"},
+        {MultiTouchEvent::showControlCenterWithOffset, -0.1, 2, 0, "control centre"},
+        {MultiTouchEvent::showDesktopWithOffset, 0.1, 3, 1, "show desktop"},
+        {MultiTouchEvent::showLaunchpadWithOffset, -0.2, 3, 1, "launcher"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         Bed bed;
         bed.windowSystem.setMainDisplayBounds({0, 0, 2000, 1000});
         c.operation(100, S::none);
-        EXPECT_EQ(bed.windowSystem.size(), 0u) << c.logged;
+        EXPECT_EQ(bed.windowSystem.size(), 0u);
         c.operation(100, S::begin);
         auto events = bed.windowSystem.events();
-        ASSERT_EQ(events.size(), 2u) << c.logged;
-        EXPECT_DOUBLE_EQ(*events[0].record.doubleField(124), c.originOffset) << c.logged;
-        EXPECT_EQ(events[0].record.doubleField(123), c.type) << c.logged;
-        EXPECT_EQ(events[0].record.integerField(136), c.inverted) << c.logged;
-        EXPECT_TRUE(bed.log.contains(c.logged));
+        ASSERT_EQ(events.size(), 2u);
+        EXPECT_DOUBLE_EQ(*events[0].record.doubleField(124), c.originOffset);
+        EXPECT_EQ(events[0].record.doubleField(123), c.type);
+        EXPECT_EQ(events[0].record.integerField(136), c.inverted);
     }
 }
 
-TEST(MultiTouchEvent, SmartZoomOnlyOnEndedResetAndTheLegacyEntry) {
+TEST(MultiTouchEvent, TheResetForgetsEveryResidue) {
     Bed bed;
-    MultiTouchEvent::startSmartZoom(S::begin);
-    EXPECT_EQ(bed.windowSystem.size(), 0u);
-    MultiTouchEvent::startSmartZoom(S::ended);
-    EXPECT_EQ(bed.gestures().at(0).integerField(110), 22);
-
-    bed.windowSystem.clear();
     MultiTouchEvent::scrollWithDx(0.9, 0, S::changed);
     MultiTouchEvent::zoomWithOffset(0.01, S::begin);
     MultiTouchEvent::rotateWithOffset(0.005, S::begin);
@@ -149,12 +134,6 @@ TEST(MultiTouchEvent, SmartZoomOnlyOnEndedResetAndTheLegacyEntry) {
     MultiTouchEvent::rotateWithOffset(0.01, S::changed);
     EXPECT_EQ(amounts(bed.gestures(), 113), (Posted{{0.01, 1}}))
         << "after the reset no residue scrolls, the pinch has no end and the rotation does not start";
-
-    bed.log.clear();
-    MultiTouchEvent().handleMultiTouchData(MultiTouchModel{});
-    EXPECT_EQ(bed.log.messages(), (std::vector<std::string>{"[Deprecated] handleMultiTouchData — use TouchEventRouter"}));
-    MultiTouchEvent::resetTransientState();
-    EXPECT_TRUE(bed.log.contains("Multi-touch transient state reset"));
 }
 
 }  // namespace

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 
 #include "platform/Paths.h"
 
@@ -16,10 +13,11 @@ struct ToolRun {
     std::string out;
 };
 
-// Runs the replay tool that sits next to this test program.
-ToolRun runTool(const std::string& arguments) {
-    std::string command =
-        "'" + *Paths::executableDirectory() + "/touchlane-replay' " + arguments + " 2>&1";
+// Runs the replay tool that sits next to this test program, with the given
+// text on its standard input.
+ToolRun runTool(const std::string& arguments, const std::string& input = "") {
+    std::string command = "printf '" + input + "' | '" + *Paths::executableDirectory() + "/touchlane-replay' " +
+                          arguments + " 2>&1";
     ToolRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
@@ -31,10 +29,9 @@ ToolRun runTool(const std::string& arguments) {
     return run;
 }
 
-std::string demoTrace() { return Paths::resourcesDirectory() + "/traces/demo.trace"; }
-
 TEST(ReplayTool, DemoTracePostsAClickAScrollAPinchAndADockSwipe) {
-    auto run = runTool("'" + demoTrace() + "'");
+    const std::string demoTrace = "'" + Paths::resourcesDirectory() + "/traces/demo.trace'";
+    auto run = runTool(demoTrace);
     ASSERT_EQ(run.status, 0) << run.out;
     // A left down with click state 1, a continuous scroll with phases 1, 2 and 4,
     // magnification gesture events and dock swipe gesture events.
@@ -45,16 +42,13 @@ TEST(ReplayTool, DemoTracePostsAClickAScrollAPinchAndADockSwipe) {
     EXPECT_NE(run.out.find(R"("110":8,)"), std::string::npos);
     EXPECT_NE(run.out.find(R"("110":23.0)"), std::string::npos);
     // The same trace always gives the same bytes.
-    EXPECT_EQ(runTool("'" + demoTrace() + "'").out, run.out);
+    EXPECT_EQ(runTool(demoTrace).out, run.out);
 }
 
 TEST(ReplayTool, MalformedLineExitsTwoNamingTheLine) {
-    auto path = std::filesystem::temp_directory_path() / ("touchlane-bad-" + std::to_string(getpid()) + ".trace");
-    std::ofstream(path) << "# fine\n100 frame 1:7:100:100\n200 frame 1:7:100\n";
-    auto run = runTool("'" + path.string() + "'");
+    auto run = runTool("-", "# fine\\n100 frame 1:7:100:100\\n200 frame 1:7:100\\n");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.out.find("line 3:"), std::string::npos) << run.out;
-    std::filesystem::remove(path);
 
     EXPECT_EQ(runTool("--no-such-option x").status, 2);
     EXPECT_EQ(runTool("/nonexistent/trace").status, 1);

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include <fmt/format.h>
 
 #include "replay/ReplayRouter.h"
 #include "replay/ReplaySession.h"
-#include "synthesis/EventActionTable.h"
 #include "synthesis/EventNumbers.h"
 
 namespace touchlane::scenario {
@@ -32,10 +32,6 @@ Run play(const std::string& trace) {
     return run;
 }
 
-bool hasField(const PostedEvent& e, uint32_t number) {
-    return e.record.integerFields.count(number) || e.record.doubleFields.count(number);
-}
-
 double field(const PostedEvent& e, uint32_t number, double otherwise) {
     if (auto i = e.record.integerFields.find(number); i != e.record.integerFields.end()) return double(i->second);
     if (auto d = e.record.doubleFields.find(number); d != e.record.doubleFields.end()) return d->second;
@@ -45,9 +41,8 @@ double field(const PostedEvent& e, uint32_t number, double otherwise) {
 std::vector<PostedEvent> mouseEvents(const Run& run, std::initializer_list<int64_t> types) {
     std::vector<PostedEvent> result;
     for (const auto& e : run.events) {
-        if (e.record.constructor != EventConstructor::mouse) continue;
-        for (auto type : types) {
-            if (e.record.type == type) result.push_back(e);
+        if (e.record.constructor == EventConstructor::mouse && std::ranges::find(types, e.record.type) != types.end()) {
+            result.push_back(e);
         }
     }
     return result;
@@ -56,65 +51,30 @@ std::vector<PostedEvent> mouseEvents(const Run& run, std::initializer_list<int64
 std::vector<std::string> clicks(const Run& run) {
     std::vector<std::string> result;
     for (const auto& e : mouseEvents(run, {en::kLeftMouseDown, en::kRightMouseDown})) {
-        if (e.record.type == en::kRightMouseDown) {
-            result.push_back("R");
-        } else {
-            result.push_back(fmt::format("L{}", static_cast<int>(field(e, en::kFieldMouseClickState, 0))));
-        }
+        const bool right = e.record.type == en::kRightMouseDown;
+        result.push_back(right ? "R" : fmt::format("L{}", static_cast<int>(field(e, en::kFieldMouseClickState, 0))));
     }
     return result;
 }
 
-std::vector<int> scrollPhases(const Run& run) {
-    std::vector<int> phases;
+std::vector<int> values(const Run& run, uint32_t number, uint32_t where, double is) {
+    std::vector<int> values;
     for (const auto& e : run.events) {
-        if (field(e, en::kFieldEventType) == en::kScrollWheel && field(e, en::kFieldScrollIsContinuous) == 1) {
-            phases.push_back(static_cast<int>(field(e, en::kFieldScrollPhase)));
-        }
+        if (field(e, where) == is) values.push_back(static_cast<int>(field(e, number)));
     }
-    return phases;
+    return values;
 }
 
-std::vector<int> gesturePhases(const Run& run, int kind) {
-    std::vector<int> phases;
-    for (const auto& e : run.events) {
-        if (field(e, en::kFieldGestureKind) == kind) phases.push_back(static_cast<int>(field(e, en::kFieldGesturePhase)));
-    }
-    return phases;
-}
-
-Point scrollPointTotal(const Run& run) {
-    Point total;
-    for (const auto& e : run.events) {
-        if (field(e, en::kFieldEventType) == en::kScrollWheel && field(e, en::kFieldScrollIsContinuous) == 1) {
-            total.y += field(e, en::kFieldScrollPointDeltaAxis1, 0);
-            total.x += field(e, en::kFieldScrollPointDeltaAxis2, 0);
-        }
-    }
-    return total;
-}
-
-DesktopActions desktopActions(const Run& run) {
-    DesktopActions all;
-    EventActionState state;
-    for (const auto& e : run.events) {
-        auto mapped = desktopActionsForEvent(e.record, state);
-        state = mapped.state;
-        all.insert(all.end(), mapped.actions.begin(), mapped.actions.end());
-    }
-    return all;
+double total(const Run& run, uint32_t number) {
+    double sum = 0;
+    for (const auto& e : run.events) sum += field(e, number, 0);
+    return sum;
 }
 
 Point screenPoint(double x, double y) { return {x * 1920.0 / 32767.0, y * 1080.0 / 32767.0}; }
 
-std::string describe(const Run& run) {
-    std::string text = run.eventLines;
-    for (const auto& line : run.log) {
-        if (line.find("touchCount:") == std::string::npos && line.find("Received touch data") == std::string::npos) {
-            text += line + "\n";
-        }
-    }
-    return text;
+size_t logLines(const Run& run, const std::string& text) {
+    return std::ranges::count_if(run.log, [&](const std::string& line) { return line.find(text) != std::string::npos; });
 }
 
 }  // namespace touchlane::scenario
