@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <sstream>
@@ -66,11 +67,9 @@ struct RouterBed {
         return clicks;
     }
     size_t mouseEvents(int64_t type) const {
-        size_t n = 0;
-        for (const auto& e : bed.windowSystem.events()) {
-            n += e.record.constructor == EventConstructor::mouse && e.record.type == type;
-        }
-        return n;
+        return std::ranges::count_if(bed.windowSystem.events(), [&](const PostedEvent& e) {
+            return e.record.constructor == EventConstructor::mouse && e.record.type == type;
+        });
     }
     // Values of one field (gesture events carry some as doubles) in the events
     // whose field `where` has the value `is`, in posting order.

@@ -22,9 +22,8 @@ TEST(RouterConcurrent, ReportsFromAnotherThreadAndResetsFromAnywhere) {
     {
         auto router = TouchEventRouter::create();
         std::thread reader([&] {
-            for (int k = 0; k < 20; ++k) {
-                router->handleTouchData(test::frame({test::down(1, 16000, static_cast<uint16_t>(16000 + 40 * k)),
-                                                     test::down(2, 18000, static_cast<uint16_t>(16000 + 40 * k))}));
+            for (uint16_t y = 16000; y < 16800; y += 40) {
+                router->handleTouchData(test::frame({test::down(1, 16000, y), test::down(2, 18000, y)}));
             }
         });
         reader.join();

@@ -20,10 +20,7 @@ Contact finger(uint8_t f, double t, bool isLifted = false) {
 
 TEST(RouterScroll, QuietPeriodDropsWholeTouchesAndLeavesNothingBehind) {
     const double end = 1310;  // the scroll's lift
-    struct Case {
-        double start, lift;  // ms after the scroll ended
-        size_t clicks;
-    };
+    struct Case { double start, lift; size_t clicks; };  // the tap's touch-down and lift after the scroll ended
     for (const auto& c : {Case{50, 100, 0}, Case{50, 300, 0}, Case{100, 140, 0}, Case{149, 190, 0},
                           Case{150, 190, 1}}) {
         SCOPED_TRACE(testing::Message() << "tap " << c.start << " ms after the scroll");

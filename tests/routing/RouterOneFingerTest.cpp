@@ -23,11 +23,10 @@ TEST(RouterOneFingerTap, SecondFingerWithinThePromotionWindowCancelsTheClick) {
     b.frameAt(1100, {down(1, 16000, 16000), down(2, 18000, 16000)});
     b.idleUntil(3000);
     EXPECT_TRUE(b.clicks().empty());
-    EXPECT_EQ(b.logCount("Deferred single-touch gesture cancelled: singleTap (seq="), 1u);
     EXPECT_EQ(b.logCount("reason=promoted to multi-touch)"), 1u);
-    for (const auto& record : b.router->buffer().recognizedSequences()) {
-        EXPECT_NE(record.gestureType, GestureType::singleTap) << "its history record is removed";
-    }
+    EXPECT_TRUE(std::ranges::none_of(b.router->buffer().recognizedSequences(),
+                                     [](const auto& r) { return r.gestureType == GestureType::singleTap; }))
+        << "its history record is removed";
 }
 
 TEST(RouterOneFingerTap, LiftReportsAloneNeverClickNorHoldTheNextTouch) {
@@ -37,7 +36,6 @@ TEST(RouterOneFingerTap, LiftReportsAloneNeverClickNorHoldTheNextTouch) {
     b.frameAt(1082, {lifted(1, 16000, 16000)});
     b.idleUntil(1500);
     EXPECT_EQ(b.clicks(), Strings{"L1"});
-    EXPECT_EQ(b.logCount("Dropping sequence without a touching contact"), 2u);
     EXPECT_FALSE(b.router->buffer().currentSequence()) << "no sequence is left open";
 
     b.play(hold(1600, 40, {{1, 16000, 16000}}));

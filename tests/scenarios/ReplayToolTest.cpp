@@ -22,8 +22,7 @@ ToolRun runTool(const std::string& arguments, const std::string& input = "") {
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
     char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
     int raw = pclose(pipe);
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     return run;
@@ -35,12 +34,10 @@ TEST(ReplayTool, DemoTracePostsAClickAScrollAPinchAndADockSwipe) {
     ASSERT_EQ(run.status, 0) << run.out;
     // A left down with click state 1, a continuous scroll with phases 1, 2 and 4,
     // magnification gesture events and dock swipe gesture events.
-    EXPECT_NE(run.out.find(R"("int":{"1":1},"location")"), std::string::npos) << run.out;
-    for (const char* phase : {R"("99":1})", R"("99":2})", R"("99":4})"}) {
-        EXPECT_NE(run.out.find(phase), std::string::npos) << phase;
+    for (const char* text :
+         {R"("int":{"1":1},"location")", R"("99":1})", R"("99":2})", R"("99":4})", R"("110":8,)", R"("110":23.0)"}) {
+        EXPECT_NE(run.out.find(text), std::string::npos) << text << " in\n" << run.out;
     }
-    EXPECT_NE(run.out.find(R"("110":8,)"), std::string::npos);
-    EXPECT_NE(run.out.find(R"("110":23.0)"), std::string::npos);
     // The same trace always gives the same bytes.
     EXPECT_EQ(runTool(demoTrace).out, run.out);
 }
@@ -50,8 +47,6 @@ TEST(ReplayTool, MalformedLineExitsTwoNamingTheLine) {
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.out.find("line 3:"), std::string::npos) << run.out;
 
-    EXPECT_EQ(runTool("--no-such-option x").status, 2);
-    EXPECT_EQ(runTool("/nonexistent/trace").status, 1);
     auto help = runTool("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Usage: touchlane-replay"), std::string::npos);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <sstream>
 
 #include <fmt/format.h>
@@ -13,7 +14,14 @@
 
 namespace touchlane::scenario {
 
-namespace en = event_numbers;
+namespace {
+// A field of either kind (gesture events carry some fields as doubles).
+double field(const PostedEvent& e, uint32_t number, double otherwise = -1) {
+    if (auto i = e.record.integerFields.find(number); i != e.record.integerFields.end()) return double(i->second);
+    if (auto d = e.record.doubleFields.find(number); d != e.record.doubleFields.end()) return d->second;
+    return otherwise;
+}
+}  // namespace
 
 Run play(const std::string& trace) {
     Run run;
@@ -32,19 +40,11 @@ Run play(const std::string& trace) {
     return run;
 }
 
-double field(const PostedEvent& e, uint32_t number, double otherwise) {
-    if (auto i = e.record.integerFields.find(number); i != e.record.integerFields.end()) return double(i->second);
-    if (auto d = e.record.doubleFields.find(number); d != e.record.doubleFields.end()) return d->second;
-    return otherwise;
-}
-
 std::vector<PostedEvent> mouseEvents(const Run& run, std::initializer_list<int64_t> types) {
     std::vector<PostedEvent> result;
-    for (const auto& e : run.events) {
-        if (e.record.constructor == EventConstructor::mouse && std::ranges::find(types, e.record.type) != types.end()) {
-            result.push_back(e);
-        }
-    }
+    std::ranges::copy_if(run.events, std::back_inserter(result), [&](const PostedEvent& e) {
+        return e.record.constructor == EventConstructor::mouse && std::ranges::find(types, e.record.type) != types.end();
+    });
     return result;
 }
 

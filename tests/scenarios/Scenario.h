@@ -9,6 +9,9 @@
 
 namespace touchlane::scenario {
 
+namespace en = event_numbers;
+using Strings = std::vector<std::string>;
+
 struct Run {
     std::vector<PostedEvent> events;
     std::vector<std::string> log;
@@ -19,9 +22,6 @@ struct Run {
 // handlers, simulators) in virtual time; fails the test on a malformed trace.
 Run play(const std::string& trace);
 
-// A field of either kind (gesture events carry some fields as doubles).
-double field(const PostedEvent& event, uint32_t number, double otherwise = -1);
-
 // Mouse events of the given types, in order.
 std::vector<PostedEvent> mouseEvents(const Run& run, std::initializer_list<int64_t> types);
 // Click summary: "L1" for a left down/up pair with click state 1, "R" for a right
@@ -31,10 +31,10 @@ std::vector<std::string> clicks(const Run& run);
 std::vector<int> values(const Run& run, uint32_t number, uint32_t where, double is);
 // Phases of the continuous scroll-wheel events, and of the gesture events of a kind.
 inline std::vector<int> scrollPhases(const Run& run) {
-    return values(run, event_numbers::kFieldScrollPhase, event_numbers::kFieldScrollIsContinuous, 1);
+    return values(run, en::kFieldScrollPhase, en::kFieldScrollIsContinuous, 1);
 }
 inline std::vector<int> gesturePhases(const Run& run, int kind) {
-    return values(run, event_numbers::kFieldGesturePhase, event_numbers::kFieldGestureKind, kind);
+    return values(run, en::kFieldGesturePhase, en::kFieldGestureKind, kind);
 }
 // Sum of a field over every event that has it.
 double total(const Run& run, uint32_t number);
