@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "platform/BundleInfo.h"
 #include "platform/Paths.h"
 #include "support/SettingsSandbox.h"
+#include "support/WaitUntil.h"
 
 // The real agent on a virtual desktop with a tray panel: what a person sees of its
 // tray item and menu, and that the menu's "Exit the app" ends it cleanly.
@@ -22,19 +22,10 @@ namespace touchlane {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
+using namespace std::literals;
 
 // Generous: the machine may be slow and busy, and the agent may run under a sanitizer.
-constexpr auto kPatience = 90s;
-
-template <typename Condition>
-bool eventually(Condition condition) {
-    for (const auto deadline = std::chrono::steady_clock::now() + kPatience;;) {
-        if (condition()) return true;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(100ms);
-    }
-}
+bool eventually(const std::function<bool()>& condition) { return test::waitUntil(condition, 90s); }
 
 // Runs a shell command line and returns what it wrote to standard output.
 std::string shell(const std::string& command) {
@@ -46,8 +37,6 @@ std::string shell(const std::string& command) {
     }
     return output;
 }
-
-bool installed(const std::string& program) { return !shell("command -v " + program).empty(); }
 
 std::string readFile(const fs::path& path) {
     std::ostringstream text;
@@ -105,7 +94,7 @@ class TrayEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* tool : {"Xvfb", "trayer", "xdotool", "xwd", "/usr/bin/convert", "tesseract"}) {
-            if (!installed(tool)) GTEST_SKIP() << tool << " is not installed: run scripts/setup";
+            if (shell("command -v "s + tool).empty()) GTEST_SKIP() << tool << " is not installed: run scripts/setup";
         }
         // Xvfb picks a free display and names it once it accepts connections.
         startInBackground("Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp -noreset >display 2>xvfb.log", "xvfb");
@@ -188,10 +177,8 @@ protected:
         for (auto [scale, threshold] : {std::pair{3, 240}, {3, 230}, {3, 200}, {4, 240}, {4, 230}, {4, 200}}) {
             QImage prepared = image.convertToFormat(QImage::Format_Grayscale8)
                                   .scaled(image.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            for (int y = 0; y < prepared.height(); ++y) {
-                uchar* row = prepared.scanLine(y);
-                for (int x = 0; x < prepared.width(); ++x) row[x] = row[x] < threshold ? 0 : 255;
-            }
+            uchar* bits = prepared.bits();  // the padding at the end of a row is thresholded too: harmless
+            for (qsizetype i = 0; i < prepared.sizeInBytes(); ++i) bits[i] = bits[i] < threshold ? 0 : 255;
             prepared.save(QString::fromStdString((dir / "ocr.png").string()));
             lines.clear();
             std::istringstream text(shell("tesseract '" + (dir / "ocr.png").string() + "' stdout --psm 6 2>/dev/null"));
@@ -202,9 +189,7 @@ protected:
         }
         return lines;
     }
-    std::string outputs() const {
-        return "---- agent\n" + readFile(dir / "agent.log") + "---- trayer\n" + readFile(dir / "trayer.log");
-    }
+    std::string outputs() const { return "agent:\n" + readFile(dir / "agent.log") + "trayer:\n" + readFile(dir / "trayer.log"); }
 
     ScratchFolder scratch;
     fs::path dir = scratch.path();
@@ -236,9 +221,6 @@ TEST_F(TrayEndToEnd, TheItemShowsNotConnectedItsMenuOffersThreeItemsAndExitEndsT
     click(*menu, 2, 3, 1);  // "Exit the app"
     ASSERT_TRUE(eventually([&] { return fs::exists(dir / "agent.status"); })) << "the agent runs on\n" << outputs();
     EXPECT_EQ(readFile(dir / "agent.status"), "0\n") << outputs();
-    std::string logs;
-    for (const auto& file : fs::directory_iterator(dir / "home/.local/state/touchlane/logs")) logs += readFile(file);
-    EXPECT_NE(logs.find("] MenuBarItem QuitApp\n"), std::string::npos) << logs;
 }
 
 }  // namespace
