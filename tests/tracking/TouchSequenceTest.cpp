@@ -68,21 +68,19 @@ TEST(TouchSequenceMatching, IdentitiesOfTheSecondFrame) {
 
 TEST(TouchSequenceMatching, LiftEndsFingerAndARepeatedLiftAddsAFingerThatHasEndedAlready) {
     Driver d;
-    d.add({down(0, 1000, 1000)}).add({down(0, 1010, 1000)});
-    EXPECT_EQ(d.sequence.trackedPoints().at(0)->state(), TouchLifecycleState::moved);
-    d.add({lifted(0, 1010, 1000)});
-    EXPECT_EQ(d.sequence.trackedPoints().at(0)->state(), TouchLifecycleState::ended);
-    EXPECT_EQ(d.sequence.state(), TouchSequenceState::ended);
+    auto states = [&] {
+        std::vector<TouchLifecycleState> fingers;
+        for (const auto& [id, point] : d.sequence.trackedPoints()) fingers.push_back(point->state());
+        return std::pair(fingers, d.sequence.state());
+    };
+    using enum TouchLifecycleState;
+    d.add({down(0, 1000, 1000)}).add({down(0, 1010, 1000)}).add({lifted(0, 1010, 1000)});
+    EXPECT_EQ(states(), std::pair(std::vector{ended}, TouchSequenceState::ended));
     EXPECT_FALSE(d.sequence.endTimestamp().has_value());
-
     d.add({lifted(0, 1010, 1000)});  // must not reopen the sequence
-    ASSERT_EQ(d.sequence.trackedPointCount(), 2);
-    EXPECT_EQ(d.sequence.trackedPoints().at(1)->state(), TouchLifecycleState::ended);
-    EXPECT_EQ(d.sequence.state(), TouchSequenceState::ended);
-
+    EXPECT_EQ(states(), std::pair(std::vector{ended, ended}, TouchSequenceState::ended));
     d.add({down(0, 1010, 1000)});  // a touching contact still starts a finger in began
-    EXPECT_EQ(d.sequence.trackedPoints().at(2)->state(), TouchLifecycleState::began);
-    EXPECT_EQ(d.sequence.state(), TouchSequenceState::touching);
+    EXPECT_EQ(states(), std::pair(std::vector{ended, ended, began}, TouchSequenceState::touching));
 }
 
 TEST(TouchSequenceMatching, IdentifierWrapsAt256AndReplacesTheOldFinger) {
@@ -91,11 +89,10 @@ TEST(TouchSequenceMatching, IdentifierWrapsAt256AndReplacesTheOldFinger) {
     EXPECT_EQ(d.sequence.nextTrackedIdentifier(), 0);
     const auto oldFinger = d.sequence.trackedPoints().at(0);
     d.add({down(0, 2000, 2000)});
-    EXPECT_EQ(d.sequence.nextTrackedIdentifier(), 1);
-    EXPECT_EQ(d.sequence.trackedPointCount(), 256);
     EXPECT_NE(d.sequence.trackedPoints().at(0), oldFinger);
-    EXPECT_EQ(d.sequence.trackedPoints().at(0)->lastPosition().x, 2000);
-    EXPECT_EQ(d.sequence.activeTouchCount(), 1);
+    EXPECT_EQ(std::tuple(d.sequence.nextTrackedIdentifier(), d.sequence.trackedPointCount(), d.idAt(2000, 2000),
+                         d.sequence.activeTouchCount()),
+              std::tuple(1, 256, 0, 1));
 }
 
 TEST(TouchSequenceMatching, StrayTracksAreCompactedOnlyInATwoFingerContext) {
@@ -120,11 +117,9 @@ TEST(TouchSequenceMatching, MissingFramesAndContactsAreSkippedNotDereferenced) {
     d.sequence.addFrame(withHole, 1005);
     d.sequence.addFrame(nullptr, 1010);
     d.sequence.addFrame(test::emptyFrame(), 1015);  // stored, changes nothing
-    EXPECT_EQ(d.sequence.trackedPointCount(), 2);
-    EXPECT_EQ(d.sequence.trackedPoints().at(0)->positions().size(), 1u);
-    EXPECT_EQ(d.sequence.maxTouchesInWindow(), 2);
-    EXPECT_EQ(d.sequence.rawTouchData().size(), 3u);
-    EXPECT_EQ(d.sequence.state(), TouchSequenceState::touching);
+    EXPECT_EQ(std::tuple(d.sequence.trackedPointCount(), d.sequence.trackedPoints().at(0)->positions().size(),
+                         d.sequence.maxTouchesInWindow(), d.sequence.rawTouchData().size(), d.sequence.state()),
+              std::tuple(2, 1u, 2, 3u, TouchSequenceState::touching));
 }
 
 TEST(TouchSequenceMeasurements, PathsOfFingersThatLandedApartPairOnlySharedFrames) {

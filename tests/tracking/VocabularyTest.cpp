@@ -25,10 +25,10 @@ TEST(ScreenConversion, FollowsTheCurrentDisplay) {
     };
     const auto swipe = make(GestureType::swipe);
     EXPECT_EQ(std::tuple(swipe.dx, swipe.dy, swipe.centerPoint), std::tuple(2.0, 6.0, Point{10 + 200.0, 20 + 600.0}));
-    EXPECT_EQ(swipe.swipeOffset, 20.0) << "along x";
-    EXPECT_EQ(make(GestureType::controlCenter).swipeOffset, 30.0) << "along y";
-    EXPECT_EQ(make(GestureType::showDesktop).swipeOffset, 30.0) << "along y";
-    EXPECT_EQ(make(GestureType::launchpad).swipeOffset, 10.0) << "a ratio: unscaled";
+    // Swipes along x, control centre and show desktop along y; the launcher's is a ratio, unscaled.
+    EXPECT_EQ(std::tuple(swipe.swipeOffset, make(GestureType::controlCenter).swipeOffset,
+                         make(GestureType::showDesktop).swipeOffset, make(GestureType::launchpad).swipeOffset),
+              std::tuple(20.0, 30.0, 30.0, 10.0));
 
     EXPECT_DOUBLE_EQ(GestureRemoteToMacMapper::remoteMovementThreshold(), 6.0) << "12 points at the smaller scale";
     display.setMainDisplayBounds({0, 0, 0, 0});
