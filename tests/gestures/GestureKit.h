@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/ManualScheduler.h"
@@ -9,6 +11,23 @@
 #include "tracking/TouchBuffer.h"
 
 namespace touchlane::test {
+
+using Positions = std::vector<std::pair<int, int>>;
+
+inline Positions shifted(Positions positions, int dx, int dy) {
+    for (auto& [x, y] : positions) x += dx, y += dy;
+    return positions;
+}
+
+// A frame with one contact per position; those from `liftedFrom` on are lifted.
+inline std::vector<Contact> contacts(const Positions& positions, size_t liftedFrom = SIZE_MAX) {
+    std::vector<Contact> list;
+    for (size_t k = 0; k < positions.size(); ++k) {
+        list.push_back({static_cast<uint8_t>(k), static_cast<uint16_t>(positions[k].first),
+                        static_cast<uint16_t>(positions[k].second), k >= liftedFrom ? 4u : 7u});
+    }
+    return list;
+}
 
 // Frames fed through a touch buffer in virtual time, on a display where one device
 // unit is exactly one screen point.
@@ -24,7 +43,6 @@ struct GestureKit {
         buffer.addFrame(frame(contacts));
         return buffer.currentSequence();
     }
-    std::shared_ptr<TouchSequence> take() { return buffer.takeCurrentSequence(); }
 };
 
 }  // namespace touchlane::test
