@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "desktop/XvfbDesktop.h"
@@ -12,8 +13,6 @@ namespace {
 
 using scenario::glide;
 using scenario::hold;
-using testing::ObservedEvent;
-using testing::XvfbDesktop;
 using Kind = ObservedEvent::Kind;
 
 // Device units on the 1280 x 800 screen of the test server.
@@ -33,55 +32,36 @@ TEST(X11Replay, GesturesOfATraceReachAnXClientAsClicksWheelAndDrag) {
         options.makeSink = makeReplayRouter;
         auto outcome = replayTrace(input, options);
         EXPECT_TRUE(outcome.ok) << outcome.error;
-        return buttonsOnly ? x.takeButtons() : x.take();
+        return x.take(buttonsOnly);
     };
 
     // A tap: a left click within one pixel of the mapped point.
-    auto tap = play(hold(1000, 50, {{1, 16000, 8000}}));
-    ASSERT_EQ(tap.size(), 2u);
-    for (const auto& e : tap) {
-        EXPECT_EQ(e.button, 1u);
-        EXPECT_NEAR(e.x, px(16000), 1.0);
-        EXPECT_NEAR(e.y, py(8000), 1.0);
-    }
+    expectClick(play(hold(1000, 50, {{1, 16000, 8000}})), 1, {px(16000), py(8000)});
 
     // A two-finger tap: a right click (button 3).
     auto rightClick = play(hold(1000, 60, {{1, 15000, 15000}, {2, 18000, 15000}}));
-    ASSERT_EQ(rightClick.size(), 2u);
-    EXPECT_EQ(rightClick[0].kind, Kind::buttonPress);
-    EXPECT_EQ(rightClick[0].button, 3u);
+    EXPECT_EQ(rightClick.size(), 2u);
+    EXPECT_EQ(XvfbDesktop::pressed(rightClick), std::vector<unsigned>{3});
 
     // Scrolling down, then up. Content follows the fingers as on a touch screen:
     // fingers moving up scroll down (wheel button 5), fingers moving down scroll
     // up (button 4).
-    auto wheelButtons = [&](const std::string& trace) {
-        std::vector<unsigned> buttons;
-        for (const auto& e : play(trace)) {
-            if (e.kind == Kind::buttonPress) buttons.push_back(e.button);
-        }
-        return buttons;
-    };
-    auto down = wheelButtons(glide(1000, 400, {{1, 14000, 18000, 14000, 6000}, {2, 19000, 18000, 19000, 6000}}));
-    ASSERT_FALSE(down.empty());
-    for (unsigned b : down) EXPECT_EQ(b, 5u);
-    auto up = wheelButtons(glide(1000, 400, {{1, 14000, 6000, 14000, 18000}, {2, 19000, 6000, 19000, 18000}}));
-    ASSERT_FALSE(up.empty());
-    for (unsigned b : up) EXPECT_EQ(b, 4u);
+    const struct { double fromY, toY; unsigned button; } scrolls[] = {{18000, 6000, 5}, {6000, 18000, 4}};
+    for (const auto& s : scrolls) {
+        auto wheel =
+            XvfbDesktop::pressed(play(glide(1000, 400, {{1, 14000, s.fromY, 14000, s.toY}, {2, 19000, s.fromY, 19000, s.toY}})));
+        EXPECT_FALSE(wheel.empty());
+        EXPECT_EQ(wheel, std::vector<unsigned>(wheel.size(), s.button));
+    }
 
     // A drag: a press at touch-down, motion with the button held, a release at the end.
     auto drag = play(glide(1000, 400, {{1, 8000, 8000, 20000, 12000}}), false);
-    std::vector<ObservedEvent> dragButtons;
-    size_t heldMotions = 0;
-    for (const auto& e : drag) {
-        if (e.kind != Kind::motion) dragButtons.push_back(e);
-        else if (e.state & XvfbDesktop::kButton1Mask) ++heldMotions;
-    }
-    ASSERT_EQ(dragButtons.size(), 2u);
-    EXPECT_EQ(dragButtons[0].kind, Kind::buttonPress);
-    EXPECT_NEAR(dragButtons[0].x, px(8000), 1.0);
-    EXPECT_EQ(dragButtons[1].kind, Kind::buttonRelease);
-    EXPECT_NEAR(dragButtons[1].x, px(20000), 1.0);
-    EXPECT_GT(heldMotions, 5u);
+    auto heldMotions = std::count_if(drag.begin(), drag.end(), [](const ObservedEvent& e) {
+        return e.kind == Kind::motion && (e.state & XvfbDesktop::kButton1Mask);
+    });
+    EXPECT_GT(heldMotions, 5);
+    std::erase_if(drag, [](const ObservedEvent& e) { return e.kind == Kind::motion; });
+    expectClick(drag, 1, {px(8000), py(8000)}, Point{px(20000), py(12000)});
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@
 
 struct _XDisplay;  // Xlib's Display
 
-namespace touchlane::testing {
+namespace touchlane {
 
 // What a real X client saw of the input.
 struct ObservedEvent {
@@ -21,7 +22,7 @@ struct ObservedEvent {
     int x = 0;            // root-window coordinates
     int y = 0;
     unsigned state = 0;   // modifier and button mask before the event
-    std::string key;      // keys: the key's name in the server's keymap ("Super_L")
+    std::string key;      // keys: "+" for a press or "-" for a release, then the key's name ("+Super_L")
 };
 
 // A private Xvfb server for one test (stopped by its own process id when the
@@ -45,15 +46,15 @@ public:
     const std::string& error() const { return error_; }
     X11WindowSystem& output() { return *output_; }
 
-    // Everything the server has delivered to the window by now, in order.
-    std::vector<ObservedEvent> take();
-    std::vector<ObservedEvent> takeButtons();
-    // Keys as "+Name" for a press and "-Name" for a release.
+    // Everything the server has delivered to the window by now, in order; only
+    // button presses and releases when `buttonsOnly`.
+    std::vector<ObservedEvent> take(bool buttonsOnly = false);
+    // The keys delivered by now (see ObservedEvent::key).
     std::vector<std::string> takeKeys();
+    // The buttons pressed among `events`, in order.
+    static std::vector<unsigned> pressed(const std::vector<ObservedEvent>& events);
 
 private:
-    void openWindow();
-
     FILE* server_ = nullptr;
     pid_t pid_ = -1;
     bool missing_ = false;
@@ -63,4 +64,8 @@ private:
     std::unique_ptr<X11WindowSystem> output_;
 };
 
-}  // namespace touchlane::testing
+// Exactly a press and a release of `button`, each within one pixel of its point.
+void expectClick(const std::vector<ObservedEvent>& buttons, unsigned button, Point press,
+                 std::optional<Point> release = std::nullopt);
+
+}  // namespace touchlane

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <vector>
 
 #include "routing/MultiTouchEvent.h"
 #include "support/SimulatorTestBed.h"
@@ -78,11 +77,7 @@ TEST(EventActionTable, MagnificationAccumulatesIntoControlWheelSteps) {
         return DesktopActions{KeyPress{K::control}, WheelMotion{detents * kWheelUnitsPerDetent, 0},
                               KeyRelease{K::control}};
     };
-    const struct {
-        double amount;
-        int32_t phase;
-        DesktopActions expected;
-    } pinch[] = {
+    const struct { double amount; int32_t phase; DesktopActions expected; } pinch[] = {
         {0.03, kPhaseBegan, {}},
         {0.01, kPhaseChanged, {}},
         {0.01, kPhaseChanged, zoom(1)},    // 0.05 reached despite binary rounding
@@ -103,12 +98,7 @@ TEST(EventActionTable, MagnificationAccumulatesIntoControlWheelSteps) {
 }
 
 TEST(EventActionTable, DockSwipesActOnceAtTheirEndByTypeAndSign) {
-    const struct {
-        int64_t type;
-        std::vector<double> deltas;
-        uint16_t end;
-        DesktopActions expected;
-    } cases[] = {
+    const struct { int64_t type; std::vector<double> deltas; uint16_t end; DesktopActions expected; } cases[] = {
         {1, {0.3}, kPhaseEnded, chord({K::super, K::pageDown})},
         {1, {-0.2, -0.1}, kPhaseEnded, chord({K::super, K::pageUp})},
         {2, {0.3}, kPhaseEnded, chord({K::super})},

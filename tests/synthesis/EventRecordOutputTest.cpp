@@ -6,7 +6,6 @@
 #include <initializer_list>
 #include <limits>
 #include <random>
-#include <vector>
 
 #include "logging/LogHook.h"
 #include "platform/ManualScheduler.h"

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
-#include <vector>
+#include <map>
 
 #include "support/SimulatorTestBed.h"
 #include "synthesis/GestureScrollSimulator.h"
@@ -23,18 +22,16 @@ TEST(GestureScrollSimulator, LinesCarryTheirRemainderUntilTheNextBegan) {
                   R"({"double":{},"int":{"11":0,"12":1,"123":0,"137":0,"55":22,"88":1,"93":0,"94":65536,"96":0,"97":3,"99":1},"source":false,"t":1000.0,"tap":1,"timestamp":1000000000,"type":0})",
                   R"({"double":{"116":5.01,"119":-0.0},"int":{"110":6,"132":1,"55":29},"source":false,"t":1000.0,"tap":1,"timestamp":1000000000,"type":0})",
               }));
-    EXPECT_EQ(bed.log.messages().front(), "Scroll delta: dx: 3, dy: 0, phase: 1");
     for (int64_t lines : {0, 0, 1}) {  // 0.3 lines a call after the first whole line
         bed.windowSystem.clear();
         bed.time.advanceBy(16);
         scroll(3, 0, 2);
         auto events = bed.windowSystem.events();
         ASSERT_EQ(events.size(), 2u);
-        const EventRecord& wheel = events[0].record;
-        EXPECT_EQ(wheel.integerField(12), lines);
-        EXPECT_EQ(wheel.integerField(94), lines * 65536);
-        EXPECT_EQ(wheel.integerField(99), 2);
-        EXPECT_EQ(wheel.timestamp, uint64_t(bed.time.now() * 1e6));
+        EXPECT_EQ(events[0].record.integerFields, (std::map<uint32_t, int64_t>{{11, 0}, {12, lines}, {55, 22}, {88, 1},
+                                                                              {93, 0}, {94, lines * 65536}, {96, 0},
+                                                                              {97, 3}, {99, 2}, {123, 0}, {137, 0}}));
+        EXPECT_EQ(events[0].record.timestamp, uint64_t(bed.time.now() * 1e6));
         EXPECT_EQ(events[1].record.integerField(132), 2);
     }
     scroll(3, 0, 2);  // leaves an error of -0.4 behind
@@ -49,19 +46,13 @@ TEST(GestureScrollSimulator, LinesCarryTheirRemainderUntilTheNextBegan) {
 }
 
 TEST(GestureScrollSimulator, EndsZeroDeltasAndInvalidPhases) {
-    const struct {
-        int64_t dx;
-        uint16_t phase;
-        std::vector<std::string> lines;
-        const char* logged;
-    } cases[] = {
+    const struct { int64_t dx; uint16_t phase; std::vector<std::string> lines; const char* logged; } cases[] = {
         {0, 2, {}, "Trying to post gesture scroll with zero deltas while phase is not kIOHIDEventPhaseEnded - ignoring!"},
         {0, 4,
          {R"({"double":{},"int":{"11":0,"12":0,"123":0,"137":0,"55":22,"88":1,"93":0,"94":0,"96":0,"97":0,"99":4},"source":false,"t":1000.0,"tap":1,"timestamp":1000000000,"type":0})",
           R"({"double":{"116":-0.0,"119":-0.0},"int":{"110":6,"132":4,"55":29},"source":false,"t":1000.0,"tap":1,"timestamp":1000000000,"type":0})"},
          "Scroll delta: dx: 0, dy: 0, phase: 4"},
         {5, 8, {}, "Trying to send GestureScroll with invalid IOHIDEventPhase: 8"},
-        {5, 0, {}, "Trying to send GestureScroll with invalid IOHIDEventPhase: 0"},
     };
     for (const auto& c : cases) {
         SimulatorTestBed bed;
@@ -75,12 +66,7 @@ TEST(GestureScrollSimulator, EndsZeroDeltasAndInvalidPhases) {
 }
 
 TEST(SubPixelator, CarriesTheRemainderFromDeltaToDelta) {
-    struct Case {
-        const char* name;
-        SubPixelator pixelator;
-        std::vector<double> deltas;
-        std::vector<double> expected;
-    } cases[] = {
+    struct { const char* name; SubPixelator pixelator; std::vector<double> deltas, expected; } cases[] = {
         {"ceil", SubPixelator::ceilPixelator(), {0.25, 0.25, 0.25, 0.25}, {1, 0, 0, 0}},
         {"floor", SubPixelator::floorPixelator(), {0.4, 0.4, 0.4, -0.7}, {0, 0, 1, -1}},
         {"round", SubPixelator::roundPixelator(), {0.3, 0.3, 0.3}, {0, 1, 0}},
