@@ -9,42 +9,30 @@
 namespace touchlane {
 namespace {
 
-// Feeds the parser a long run of random reports, as a broken or hostile device
-// might send them, and checks that every result is sound. Run under the address
-// sanitizer, every report lives in a buffer of exactly its own length, so any
-// read past its end stops the test.
-class ParserRobustness : public ::testing::Test {
-protected:
+// A long run of random reports, as a broken or hostile device might send them.
+// Under the address sanitizer every report lives in a buffer of exactly its own
+// length, so any read past its end stops the test.
+TEST(ParserRobustness, RandomReportsOfAnyLengthYieldOnlySoundModels) {
     std::mt19937 random{20240611};
-
-    size_t uniform(size_t low, size_t high) { return std::uniform_int_distribution<size_t>(low, high)(random); }
-    uint8_t randomByte() { return static_cast<uint8_t>(uniform(0, 255)); }
-
-    std::vector<uint8_t> nextReport() {
-        const size_t choice = uniform(0, 99);
-        if (choice == 99) return std::vector<uint8_t>(uniform(129, 65535), randomByte());
-        static constexpr size_t kKnownLengths[] = {8, 14, 58, 62};
-        std::vector<uint8_t> report(choice < 40 ? kKnownLengths[uniform(0, 3)] : uniform(0, 128));
-        for (auto& byte : report) byte = randomByte();
+    auto uniform = [&](size_t low, size_t high) { return std::uniform_int_distribution<size_t>(low, high)(random); };
+    // Four in ten reports have a known length, rising identifiers and a count byte
+    // that often means continuation, single frame or first packet, so that frames
+    // of several packets are likely; one in a hundred is far too long.
+    auto nextReport = [&] {
+        const size_t choice = uniform(0, 99), known[] = {8, 14, 58, 62};
+        std::vector<uint8_t> report(choice == 99  ? uniform(129, 65535)
+                                    : choice < 40 ? known[uniform(0, 3)]
+                                                  : uniform(0, 128));
+        for (auto& byte : report) byte = uint8_t(uniform(0, 255));
         if (report.size() < 58 || choice >= 40) return report;
-        // Identifiers in rising order and a meaningful count byte make frames with
-        // several contacts, and multi-packet frames, likely.
-        const bool sixSlots = report.size() == 62;
-        for (size_t at = 2; at + 1 < report.size(); at += sixSlots ? 10 : 14) {
-            report[at] = uniform(0, 9) == 0 ? 0xFF : static_cast<uint8_t>(at / 10);
-        }
-        if (sixSlots && uniform(0, 9) != 0) report[0] = 0x02;
-        // A count byte that often means continuation, single frame or first packet.
-        const size_t slots = sixSlots ? 6 : 4;
-        const uint8_t counts[] = {0, uint8_t(uniform(1, slots)), uint8_t(uniform(slots + 1, slots + 8)), randomByte()};
-        report.back() = counts[uniform(0, 3)];
+        const size_t slotSize = report.size() == 62 ? 10 : 14, slots = report.size() == 62 ? 6 : 4;
+        for (size_t at = 2; at + 1 < report.size(); at += slotSize) report[at] = uniform(0, 9) ? at / 10 : 0xFF;
+        if (slots == 6 && uniform(0, 9) != 0) report[0] = 0x02;
+        const size_t counts[] = {0, uniform(1, slots), uniform(slots + 1, slots + 8), uniform(0, 255)};
+        report.back() = uint8_t(counts[uniform(0, 3)]);
         return report;
-    }
-};
-
-TEST_F(ParserRobustness, RandomReportsOfAnyLengthYieldOnlySoundModels) {
-    size_t lines = 0;
-    LogHookOverride quiet([&](LogStyle, const std::string&, const std::string&) { ++lines; });
+    };
+    LogHookOverride quiet([](LogStyle, const std::string&, const std::string&) {});
     ParseUsbData parser;
     size_t frames = 0, pens = 0, completed = 0;
     for (int i = 0; i < 100000; ++i) {
@@ -62,8 +50,8 @@ TEST_F(ParserRobustness, RandomReportsOfAnyLengthYieldOnlySoundModels) {
             ASSERT_EQ(report.size(), 14u);
             ++pens;
         }
+        // The partial frame is bounded by its announced total plus one packet.
         if (auto partial = parser.oncompletedModel()) {
-            // The partial frame is bounded by its announced total plus one packet.
             ASSERT_LE(partial->touchDataArray->size(), size_t{partial->count} + 6);
         }
     }
@@ -71,7 +59,6 @@ TEST_F(ParserRobustness, RandomReportsOfAnyLengthYieldOnlySoundModels) {
     EXPECT_GT(frames, 1000u);
     EXPECT_GT(pens, 1000u);
     EXPECT_GT(completed, 10u);
-    EXPECT_GT(lines, 0u);
 }
 
 }  // namespace
