@@ -16,8 +16,7 @@ using scenario::hold;
 using Kind = ObservedEvent::Kind;
 
 // Device units on the 1280 x 800 screen of the test server.
-double px(double x) { return x * 1280.0 / 32767.0; }
-double py(double y) { return y * 800.0 / 32767.0; }
+Point mapped(double x, double y) { return {x * 1280.0 / 32767.0, y * 800.0 / 32767.0}; }
 
 // The whole pipeline, from touch-frame reports to a real X server: the events an
 // application window receives are what a person at the screen would get.
@@ -36,7 +35,7 @@ TEST(X11Replay, GesturesOfATraceReachAnXClientAsClicksWheelAndDrag) {
     };
 
     // A tap: a left click within one pixel of the mapped point.
-    expectClick(play(hold(1000, 50, {{1, 16000, 8000}})), 1, {px(16000), py(8000)});
+    expectClick(play(hold(1000, 50, {{1, 16000, 8000}})), 1, mapped(16000, 8000));
 
     // A two-finger tap: a right click (button 3).
     auto rightClick = play(hold(1000, 60, {{1, 15000, 15000}, {2, 18000, 15000}}));
@@ -48,8 +47,8 @@ TEST(X11Replay, GesturesOfATraceReachAnXClientAsClicksWheelAndDrag) {
     // up (button 4).
     const struct { double fromY, toY; unsigned button; } scrolls[] = {{18000, 6000, 5}, {6000, 18000, 4}};
     for (const auto& s : scrolls) {
-        auto wheel =
-            XvfbDesktop::pressed(play(glide(1000, 400, {{1, 14000, s.fromY, 14000, s.toY}, {2, 19000, s.fromY, 19000, s.toY}})));
+        auto wheel = XvfbDesktop::pressed(
+            play(glide(1000, 400, {{1, 14000, s.fromY, 14000, s.toY}, {2, 19000, s.fromY, 19000, s.toY}})));
         EXPECT_FALSE(wheel.empty());
         EXPECT_EQ(wheel, std::vector<unsigned>(wheel.size(), s.button));
     }
@@ -61,7 +60,7 @@ TEST(X11Replay, GesturesOfATraceReachAnXClientAsClicksWheelAndDrag) {
     });
     EXPECT_GT(heldMotions, 5);
     std::erase_if(drag, [](const ObservedEvent& e) { return e.kind == Kind::motion; });
-    expectClick(drag, 1, {px(8000), py(8000)}, Point{px(20000), py(12000)});
+    expectClick(drag, 1, mapped(8000, 8000), mapped(20000, 12000));
 }
 
 }  // namespace

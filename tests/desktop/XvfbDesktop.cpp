@@ -97,7 +97,8 @@ std::vector<unsigned> XvfbDesktop::pressed(const std::vector<ObservedEvent>& eve
     return buttons;
 }
 
-void expectClick(const std::vector<ObservedEvent>& buttons, unsigned button, Point press, std::optional<Point> release) {
+void expectClick(const std::vector<ObservedEvent>& buttons, unsigned button, Point press,
+                 std::optional<Point> release) {
     ASSERT_EQ(buttons.size(), 2u);
     const Point at[] = {press, release.value_or(press)};
     for (int i = 0; i < 2; ++i) {

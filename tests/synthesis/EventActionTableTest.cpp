@@ -78,15 +78,12 @@ TEST(EventActionTable, MagnificationAccumulatesIntoControlWheelSteps) {
                               KeyRelease{K::control}};
     };
     const struct { double amount; int32_t phase; DesktopActions expected; } pinch[] = {
-        {0.03, kPhaseBegan, {}},
-        {0.01, kPhaseChanged, {}},
+        {0.03, kPhaseBegan, {}}, {0.01, kPhaseChanged, {}},
         {0.01, kPhaseChanged, zoom(1)},    // 0.05 reached despite binary rounding
         {0.12, kPhaseChanged, zoom(2)},    // 0.02 carried
         {-0.07, kPhaseChanged, zoom(-1)},  // zoom out
-        {0.04, kPhaseChanged, {}},         // 0.04 left over ...
-        {0.0, kPhaseEnded, {}},
-        {0.02, kPhaseBegan, {}},  // ... and dropped by the end
-        {0.02, kPhaseChanged, {}},
+        {0.04, kPhaseChanged, {}}, {0.0, kPhaseEnded, {}},     // 0.04 left over ...
+        {0.02, kPhaseBegan, {}}, {0.02, kPhaseChanged, {}},  // ... and dropped by the end
         {std::nan(""), kPhaseChanged, {}},  // a bad amount does not poison the sum
         {0.01, kPhaseChanged, zoom(1)},
     };

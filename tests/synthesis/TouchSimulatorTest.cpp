@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <bit>
-#include <chrono>
 #include <cmath>
 #include <optional>
-#include <thread>
 
 #include "support/SimulatorTestBed.h"
+#include "support/WaitUntil.h"
 #include "synthesis/TouchSimulator.h"
 
 namespace touchlane {
@@ -96,8 +95,7 @@ TEST(TouchSimulatorThread, RepostsArriveFromTheirOwnThreadAndResetStopsThemSafel
     TouchSimulator::postDockSwipeEventWithDelta(5, 1, 1, false);
     TouchSimulator::postDockSwipeEventWithDelta(0, 1, 4, false);
     // Waits for the 200 ms re-post only, well under a second.
-    for (int i = 0; i < 100 && recording.size() < 6; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_GE(recording.size(), 6u);
+    EXPECT_TRUE(test::waitUntil([&] { return recording.size() >= 6; }, std::chrono::milliseconds(1000)));
     resetEventSimulators();  // stops the queue with the 500 ms re-post still pending
 }
 
