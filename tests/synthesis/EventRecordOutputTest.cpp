@@ -27,10 +27,7 @@ TEST(EventRecordLine, WritesWholeRecordsWithSortedKeys) {
     gesture.setDoubleField(116, 0.1 + 0.2);  // the last value per field
     gesture.setTimestamp(1000250000);
 
-    const struct {
-        PostedEvent event;
-        const char* line;
-    } cases[] = {
+    const struct { PostedEvent event; const char* line; } cases[] = {
         {{1000.0, EventTap::hid, down},
          R"({"button":0,"double":{},"int":{"1":2},"location":[12.5,-0.0],"source":false,"t":1000.0,"tap":0,"type":1})"},
         {{1001.5, EventTap::session, EventRecord::makeScrollWheelEvent(true, 1, 2, -1, 0)},
