@@ -11,26 +11,19 @@ namespace {
 // How long a fake read waits on the real clock before it reports a time-out;
 // short so that closing a reader in a test is quick.
 constexpr auto kFakeReadWait = std::chrono::milliseconds(20);
+
+template <typename T>
+T copyLocked(std::mutex& mutex, const T& value) {
+    std::lock_guard lock(mutex);
+    return value;
+}
 }  // namespace
 
-void FakeReportStream::push(std::vector<uint8_t> report) {
+void FakeReportStream::add(std::vector<uint8_t> report, int error) {
     {
         std::lock_guard lock(mutex_);
-        const int size = static_cast<int>(report.size());
-        steps_.push_back({std::move(report), size});
-    }
-    pushed_.notify_all();
-}
-
-void FakeReportStream::pushTimeout() {
-    std::lock_guard lock(mutex_);
-    steps_.push_back({{}, 0});
-}
-
-void FakeReportStream::pushError(int code) {
-    {
-        std::lock_guard lock(mutex_);
-        steps_.push_back({{}, code});
+        const int result = report.empty() ? error : static_cast<int>(report.size());
+        steps_.emplace_back(std::move(report), result);
     }
     pushed_.notify_all();
 }
@@ -49,11 +42,11 @@ int FakeReportStream::read(std::span<uint8_t> buffer, int timeoutMs) {
         if (!waitsForReports_) return -1;
         if (!pushed_.wait_for(lock, kFakeReadWait, [this] { return !steps_.empty(); })) return 0;
     }
-    Step step = std::move(steps_.front());
+    auto [report, result] = std::move(steps_.front());
     steps_.pop_front();
-    if (step.result <= 0) return step.result;
-    const size_t size = std::min(step.report.size(), buffer.size());
-    std::copy_n(step.report.begin(), size, buffer.begin());
+    if (result <= 0) return result;
+    const size_t size = std::min(report.size(), buffer.size());
+    std::copy_n(report.begin(), size, buffer.begin());
     return static_cast<int>(size);
 }
 
@@ -62,10 +55,7 @@ void FakeReportStream::setOpen(bool open) {
     open_ = open;
 }
 
-std::vector<int> FakeReportStream::timeoutsAsked() const {
-    std::lock_guard lock(mutex_);
-    return timeoutsAsked_;
-}
+std::vector<int> FakeReportStream::timeoutsAsked() const { return copyLocked(mutex_, timeoutsAsked_); }
 
 class FakeHidApi::Device final : public HidDevice {
 public:
@@ -77,9 +67,7 @@ public:
         --api_.openDeviceCount;
     }
 
-    int readTimeout(std::span<uint8_t> buffer, int timeoutMs) override {
-        return interface_.reports->read(buffer, timeoutMs);
-    }
+    int readTimeout(std::span<uint8_t> out, int timeoutMs) override { return interface_.reports->read(out, timeoutMs); }
 
     int sendFeatureReport(std::span<const uint8_t> report) override {
         std::lock_guard lock(api_.mutex_);
@@ -91,8 +79,7 @@ public:
         const auto& text = kind == HidStringKind::manufacturer ? interface_.manufacturer
                            : kind == HidStringKind::product    ? interface_.product
                                                                : interface_.serialNumber;
-        if (!text) return std::nullopt;
-        return text->substr(0, maxCharacters);
+        return text ? std::optional(text->substr(0, maxCharacters)) : std::nullopt;
     }
 
 private:
@@ -110,20 +97,13 @@ void FakeHidApi::setLastError(std::optional<std::wstring> message) {
     lastError_ = std::move(message);
 }
 
-bool FakeHidApi::init() { return initResult; }
-
-void FakeHidApi::exit() { ++exitCount; }
-
 std::vector<HidDeviceInfo> FakeHidApi::enumerate(uint16_t vendorID, uint16_t productID) {
     const double now = Clock::current().mediaTimeMs();
     std::lock_guard lock(mutex_);
     ++enumerateCount;
     std::vector<HidDeviceInfo> result;
-    for (const auto& candidate : interfaces_) {
-        if (candidate.info.vendorID == vendorID && candidate.info.productID == productID &&
-            now >= candidate.appearsAtMs) {
-            result.push_back(candidate.info);
-        }
+    for (const auto& c : interfaces_) {
+        if (c.info.vendorID == vendorID && c.info.productID == productID && now >= c.appearsAtMs) result.push_back(c.info);
     }
     return result;
 }
@@ -139,24 +119,8 @@ std::unique_ptr<HidDevice> FakeHidApi::openPath(const std::string& path) {
     return nullptr;
 }
 
-std::optional<std::wstring> FakeHidApi::lastError() {
-    std::lock_guard lock(mutex_);
-    return lastError_;
-}
-
-std::vector<std::string> FakeHidApi::openedPaths() const {
-    std::lock_guard lock(mutex_);
-    return openedPaths_;
-}
-
-std::vector<std::vector<uint8_t>> FakeHidApi::featureReports() const {
-    std::lock_guard lock(mutex_);
-    return featureReports_;
-}
-
-HidDeviceInfo hidInfo(int interfaceNumber, uint16_t usagePage, uint16_t usage, std::string path, uint16_t vendorID,
-                      uint16_t productID) {
-    return {std::move(path), vendorID, productID, interfaceNumber, usagePage, usage};
-}
+std::optional<std::wstring> FakeHidApi::lastError() { return copyLocked(mutex_, lastError_); }
+std::vector<std::string> FakeHidApi::openedPaths() const { return copyLocked(mutex_, openedPaths_); }
+std::vector<std::vector<uint8_t>> FakeHidApi::featureReports() const { return copyLocked(mutex_, featureReports_); }
 
 }  // namespace touchlane::test

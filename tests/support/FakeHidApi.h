@@ -4,7 +4,6 @@
 #include <condition_variable>
 #include <deque>
 #include <limits>
-#include <map>
 #include <mutex>
 #include <vector>
 
@@ -16,15 +15,9 @@ namespace touchlane::test {
 // reports while the reader's loop reads them.
 class FakeReportStream {
 public:
-    // One scripted read result: a report, a time-out (0) or an error (negative).
-    struct Step {
-        std::vector<uint8_t> report;
-        int result = 0;
-    };
-
-    void push(std::vector<uint8_t> report);
-    void pushTimeout();
-    void pushError(int code = -1);
+    void push(std::vector<uint8_t> report) { add(std::move(report), 0); }
+    void pushTimeout() { add({}, 0); }
+    void pushError(int code = -1) { add({}, code); }
     // With an empty script a read waits (briefly, on the real clock) for a push
     // and then times out; with waiting off it fails as a vanished device does.
     void setWaitsForReports(bool waits);
@@ -37,9 +30,12 @@ public:
     std::atomic<int> readsWhileClosed{0};
 
 private:
+    // A report, a time-out (empty, 0) or an error (empty, negative).
+    void add(std::vector<uint8_t> report, int error);
+
     mutable std::mutex mutex_;
     std::condition_variable pushed_;
-    std::deque<Step> steps_;
+    std::deque<std::pair<std::vector<uint8_t>, int>> steps_;
     bool waitsForReports_ = false;
     bool open_ = false;
     std::vector<int> timeoutsAsked_;
@@ -62,13 +58,11 @@ struct FakeHidInterface {
 // Scriptable HID library. Thread-safe.
 class FakeHidApi final : public HidApi {
 public:
-    bool initResult = true;
-
     void addInterface(FakeHidInterface hidInterface);
     void setLastError(std::optional<std::wstring> message);
 
-    bool init() override;
-    void exit() override;
+    bool init() override { return true; }
+    void exit() override {}
     std::vector<HidDeviceInfo> enumerate(uint16_t vendorID, uint16_t productID) override;
     std::unique_ptr<HidDevice> openPath(const std::string& path) override;
     std::optional<std::wstring> lastError() override;
@@ -77,7 +71,6 @@ public:
     // Every feature report sent, in order.
     std::vector<std::vector<uint8_t>> featureReports() const;
 
-    std::atomic<int> exitCount{0};
     std::atomic<int> enumerateCount{0};
     // Interfaces open right now.
     std::atomic<int> openDeviceCount{0};
@@ -92,7 +85,9 @@ private:
 };
 
 // An interface of a supported touch frame at the given path.
-HidDeviceInfo hidInfo(int interfaceNumber, uint16_t usagePage, uint16_t usage, std::string path,
-                      uint16_t vendorID = 0x1FF7, uint16_t productID = 0x0F01);
+inline HidDeviceInfo hidInfo(int interfaceNumber, uint16_t usagePage, uint16_t usage, std::string path,
+                             uint16_t vendorID = 0x1FF7, uint16_t productID = 0x0F01) {
+    return {std::move(path), vendorID, productID, interfaceNumber, usagePage, usage};
+}
 
 }  // namespace touchlane::test

@@ -1,6 +1,7 @@
 #include "FakeUsbApi.h"
 
 #include <chrono>
+#include <utility>
 
 #include "platform/Clock.h"
 
@@ -12,13 +13,6 @@ namespace {
 constexpr auto kFakeEventWait = std::chrono::milliseconds(20);
 }  // namespace
 
-UsbDeviceDescriptor usbDescriptor(uint16_t vendorID, uint16_t productID) {
-    UsbDeviceDescriptor descriptor{};
-    descriptor.idVendor = vendorID;
-    descriptor.idProduct = productID;
-    return descriptor;
-}
-
 void FakeUsbApi::attach(const UsbDeviceDescriptor& device) {
     std::lock_guard lock(mutex_);
     attached_.push_back(device);
@@ -26,23 +20,22 @@ void FakeUsbApi::attach(const UsbDeviceDescriptor& device) {
 
 void FakeUsbApi::arrive(const UsbDeviceDescriptor& device) {
     attach(device);
-    queue({device, HotplugEvent::arrived});
+    queue(device, HotplugEvent::arrived);
 }
 
 void FakeUsbApi::leave(const UsbDeviceDescriptor& device) {
     {
         std::lock_guard lock(mutex_);
-        std::erase_if(attached_, [&](const UsbDeviceDescriptor& attached) {
-            return attached.idVendor == device.idVendor && attached.idProduct == device.idProduct;
-        });
+        std::erase_if(attached_,
+                      [&](const auto& a) { return a.idVendor == device.idVendor && a.idProduct == device.idProduct; });
     }
-    queue({device, HotplugEvent::left});
+    queue(device, HotplugEvent::left);
 }
 
-void FakeUsbApi::queue(Event event) {
+void FakeUsbApi::queue(const UsbDeviceDescriptor& device, HotplugEvent kind) {
     {
         std::lock_guard lock(mutex_);
-        events_.push_back(event);
+        events_.emplace_back(device, kind);
     }
     queued_.notify_all();
 }
@@ -52,39 +45,28 @@ void FakeUsbApi::setWaitsForEvents(bool waits) {
     waitsForEvents_ = waits;
 }
 
-int FakeUsbApi::init() { return initResult; }
-
-void FakeUsbApi::exit() { ++exitCount; }
-
 void FakeUsbApi::handleEventsTimeout(int timeoutMs) {
-    std::deque<Event> due;
-    HotplugHandler handler;
-    bool waits = false;
-    {
-        std::unique_lock lock(mutex_);
-        waits = waitsForEvents_;
-        if (events_.empty() && waitsForEvents_) {
-            queued_.wait_for(lock, kFakeEventWait, [this] { return !events_.empty(); });
-        }
-        due.swap(events_);
-        handler = handler_;
-    }
+    std::unique_lock lock(mutex_);
+    const bool waits = waitsForEvents_;
+    if (events_.empty() && waits) queued_.wait_for(lock, kFakeEventWait, [this] { return !events_.empty(); });
+    auto due = std::exchange(events_, {});
+    auto handler = handler_;
+    lock.unlock();
     if (due.empty() && !waits) Clock::current().sleepForMs(timeoutMs);
-    for (const auto& event : due) {
-        if (handler) handler(event.device, event.kind);
+    if (handler) {
+        for (const auto& [device, kind] : due) handler(device, kind);
     }
 }
 
 void FakeUsbApi::registerHotplugHandler(HotplugHandler handler) {
     std::lock_guard lock(mutex_);
-    ++registrationCount;
     handler_ = std::move(handler);
 }
 
 long FakeUsbApi::deviceDescriptors(std::vector<UsbDeviceDescriptor>& descriptors) {
     std::lock_guard lock(mutex_);
     descriptors = attached_;
-    return deviceListResult.value_or(static_cast<long>(attached_.size()));
+    return static_cast<long>(attached_.size());
 }
 
 }  // namespace touchlane::test

@@ -4,14 +4,18 @@
 #include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <optional>
 #include <vector>
 
 #include "input/UsbApi.h"
 
 namespace touchlane::test {
 
-UsbDeviceDescriptor usbDescriptor(uint16_t vendorID, uint16_t productID);
+inline UsbDeviceDescriptor usbDescriptor(uint16_t vendorID, uint16_t productID) {
+    UsbDeviceDescriptor descriptor{};
+    descriptor.idVendor = vendorID;
+    descriptor.idProduct = productID;
+    return descriptor;
+}
 
 // Scriptable USB library. Hot-plug events queued by a test are delivered to the
 // registered handler by the next handleEventsTimeout call, on the calling thread.
@@ -20,34 +24,25 @@ UsbDeviceDescriptor usbDescriptor(uint16_t vendorID, uint16_t productID);
 // briefly on the real clock for one to be queued. Thread-safe.
 class FakeUsbApi final : public UsbApi {
 public:
-    int initResult = 0;
-    // What deviceDescriptors returns: the attached devices' number, unless set.
-    std::optional<long> deviceListResult;
-
     void attach(const UsbDeviceDescriptor& device);
     void arrive(const UsbDeviceDescriptor& device);
     void leave(const UsbDeviceDescriptor& device);
     void setWaitsForEvents(bool waits);
 
-    int init() override;
-    void exit() override;
+    int init() override { return 0; }
+    void exit() override { ++exitCount; }
     void handleEventsTimeout(int timeoutMs) override;
     void registerHotplugHandler(HotplugHandler handler) override;
     long deviceDescriptors(std::vector<UsbDeviceDescriptor>& descriptors) override;
 
     std::atomic<int> exitCount{0};
-    std::atomic<int> registrationCount{0};
 
 private:
-    struct Event {
-        UsbDeviceDescriptor device;
-        HotplugEvent kind;
-    };
-    void queue(Event event);
+    void queue(const UsbDeviceDescriptor& device, HotplugEvent kind);
 
     mutable std::mutex mutex_;
     std::condition_variable queued_;
-    std::deque<Event> events_;
+    std::deque<std::pair<UsbDeviceDescriptor, HotplugEvent>> events_;
     std::vector<UsbDeviceDescriptor> attached_;
     HotplugHandler handler_;
     bool waitsForEvents_ = false;

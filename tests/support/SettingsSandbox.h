@@ -1,8 +1,12 @@
 #pragma once
 
-#include <memory>
-#include <string>
+#include <stdlib.h>
 
+#include <filesystem>
+#include <stdexcept>
+
+#include "logging/LogHook.h"
+#include "platform/Paths.h"
 #include "settings/DataController.h"
 #include "settings/LMSTKeyValueStore.h"
 
@@ -12,8 +16,13 @@ namespace touchlane {
 // when the scope ends.
 class ScratchFolder {
 public:
-    ScratchFolder();
-    ~ScratchFolder();
+    ScratchFolder() : path_((std::filesystem::path(Paths::temporaryDirectory()) / "touchlane-test-XXXXXX").string()) {
+        if (!::mkdtemp(path_.data())) throw std::runtime_error("cannot make a scratch folder in " + path_);
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     const std::string& path() const { return path_; }
@@ -27,7 +36,12 @@ private:
 // that the controller's queue runs in virtual time.
 class SettingsSandbox {
 public:
-    SettingsSandbox();
+    SettingsSandbox() {
+        LogRecorder quiet;  // the store announces its path on standard error
+        store_ = std::make_shared<LMSTKeyValueStore>(plistPath_);
+        controller_ = std::make_shared<DataController>(store_);
+        override_ = std::make_unique<DataControllerOverride>(controller_);
+    }
 
     const std::string& plistPath() const { return plistPath_; }
     const std::shared_ptr<LMSTKeyValueStore>& store() const { return store_; }
@@ -35,7 +49,7 @@ public:
 
 private:
     ScratchFolder folder_;
-    std::string plistPath_;
+    std::string plistPath_ = (std::filesystem::path(folder_.path()) / "settings" / "test.plist").string();
     std::shared_ptr<LMSTKeyValueStore> store_;
     std::shared_ptr<DataController> controller_;
     std::unique_ptr<DataControllerOverride> override_;

@@ -12,8 +12,6 @@ namespace touchlane {
 struct SimulatorTestBed {
     SimulatorTestBed() { resetEventSimulators(); }
     ~SimulatorTestBed() { resetEventSimulators(); }
-    SimulatorTestBed(const SimulatorTestBed&) = delete;
-    SimulatorTestBed& operator=(const SimulatorTestBed&) = delete;
 
     VirtualTime time;
     RecordingWindowSystem windowSystem;
