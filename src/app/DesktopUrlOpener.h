@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/ScopedOverride.h"
+
 namespace touchlane {
 
 // Hands an address to the desktop's URL opener (the user's browser for a page);
@@ -11,15 +13,9 @@ bool openDesktopUrl(const std::string& url);
 
 using UrlOpener = std::function<bool(const std::string& url)>;
 
-class UrlOpenerOverride {
+class UrlOpenerOverride : ScopedOverride<UrlOpener> {
 public:
     explicit UrlOpenerOverride(UrlOpener opener);
-    ~UrlOpenerOverride();
-    UrlOpenerOverride(const UrlOpenerOverride&) = delete;
-    UrlOpenerOverride& operator=(const UrlOpenerOverride&) = delete;
-
-private:
-    UrlOpener previous_;
 };
 
 }  // namespace touchlane

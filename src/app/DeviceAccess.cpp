@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <sstream>
 
 namespace touchlane {
@@ -16,8 +15,7 @@ const char* const kUdevRuleFileName = "70-touchlane.rules";
 
 namespace {
 
-std::mutex probeMutex;
-DeviceAccessProbe probeOverride;
+OverrideSlot<DeviceAccessProbe> probeOverride;
 
 std::string readSmallFile(const fs::path& path) {
     std::ifstream file(path);
@@ -97,23 +95,11 @@ DeviceAccessFacts probeSystemDeviceAccess() {
 }
 
 DeviceAccessFacts probeDeviceAccess() {
-    DeviceAccessProbe probe;
-    {
-        std::lock_guard lock(probeMutex);
-        probe = probeOverride;
-    }
+    DeviceAccessProbe probe = probeOverride.current();
     return probe ? probe() : probeSystemDeviceAccess();
 }
 
-DeviceAccessProbeOverride::DeviceAccessProbeOverride(DeviceAccessProbe probe) {
-    std::lock_guard lock(probeMutex);
-    previous_ = std::move(probeOverride);
-    probeOverride = std::move(probe);
-}
-
-DeviceAccessProbeOverride::~DeviceAccessProbeOverride() {
-    std::lock_guard lock(probeMutex);
-    probeOverride = std::move(previous_);
-}
+DeviceAccessProbeOverride::DeviceAccessProbeOverride(DeviceAccessProbe probe)
+    : ScopedOverride(probeOverride, std::move(probe)) {}
 
 }  // namespace touchlane

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ScopedOverride.h"
+
 namespace touchlane {
 
 // Whether this user may read the touch frame's reports. The raw values are those
@@ -47,15 +49,9 @@ std::vector<std::string> udevRuleFolders();
 // Parses the HID_ID line of a hidraw device's uevent text ("HID_ID=0003:00001FF7:00000F01").
 bool parseHidIdentifiers(const std::string& ueventText, uint16_t& vendorID, uint16_t& productID);
 
-class DeviceAccessProbeOverride {
+class DeviceAccessProbeOverride : ScopedOverride<DeviceAccessProbe> {
 public:
     explicit DeviceAccessProbeOverride(DeviceAccessProbe probe);
-    ~DeviceAccessProbeOverride();
-    DeviceAccessProbeOverride(const DeviceAccessProbeOverride&) = delete;
-    DeviceAccessProbeOverride& operator=(const DeviceAccessProbeOverride&) = delete;
-
-private:
-    DeviceAccessProbe previous_;
 };
 
 }  // namespace touchlane

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <vector>
 
 #include "platform/ProcessInfo.h"
@@ -28,8 +27,7 @@ std::string xdgFolder(const char* variable, const char* homeRelative) {
     return Paths::temporaryDirectory();
 }
 
-std::mutex overrideMutex;
-std::optional<std::string> resourcesOverride;
+OverrideSlot<std::optional<std::string>> resourcesOverride;
 
 }  // namespace
 
@@ -66,10 +64,7 @@ std::optional<std::string> Paths::executableDirectory() {
 }
 
 std::string Paths::resourcesDirectory() {
-    {
-        std::lock_guard lock(overrideMutex);
-        if (resourcesOverride) return *resourcesOverride;
-    }
+    if (auto pinned = resourcesOverride.current()) return *pinned;
     std::error_code error;
     if (auto exeDir = executableDirectory()) {
         fs::path beside = fs::path(*exeDir) / "resources";
@@ -80,15 +75,7 @@ std::string Paths::resourcesDirectory() {
     return TOUCHLANE_INSTALL_DATADIR;
 }
 
-ResourcesDirectoryOverride::ResourcesDirectoryOverride(std::string path) {
-    std::lock_guard lock(overrideMutex);
-    previous_ = resourcesOverride;
-    resourcesOverride = std::move(path);
-}
-
-ResourcesDirectoryOverride::~ResourcesDirectoryOverride() {
-    std::lock_guard lock(overrideMutex);
-    resourcesOverride = previous_;
-}
+ResourcesDirectoryOverride::ResourcesDirectoryOverride(std::string path)
+    : ScopedOverride(resourcesOverride, std::move(path)) {}
 
 }  // namespace touchlane

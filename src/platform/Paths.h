@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/ScopedOverride.h"
+
 namespace touchlane {
 
 // Where the program keeps its files, following the XDG base directories.
@@ -25,15 +27,9 @@ struct Paths {
     static std::string resourcesDirectory();
 };
 
-class ResourcesDirectoryOverride {
+class ResourcesDirectoryOverride : ScopedOverride<std::optional<std::string>> {
 public:
     explicit ResourcesDirectoryOverride(std::string path);
-    ~ResourcesDirectoryOverride();
-    ResourcesDirectoryOverride(const ResourcesDirectoryOverride&) = delete;
-    ResourcesDirectoryOverride& operator=(const ResourcesDirectoryOverride&) = delete;
-
-private:
-    std::optional<std::string> previous_;
 };
 
 }  // namespace touchlane

@@ -8,8 +8,7 @@ namespace {
 
 constexpr const char* kQueueLabel = "com.qrve.datacontroller";
 
-std::mutex overrideMutex;
-std::shared_ptr<DataController> overrideController;
+OverrideSlot<std::shared_ptr<DataController>> overrideController;
 
 }  // namespace
 
@@ -24,10 +23,7 @@ bool isStorableSetting(const PropertyListValue& value) {
 }
 
 std::shared_ptr<DataController> DataController::dataController() {
-    {
-        std::lock_guard guard(overrideMutex);
-        if (overrideController) return overrideController;
-    }
+    if (auto controller = overrideController.current()) return controller;
     // Never destroyed: the device monitor may still publish while the process exits.
     static auto* instance =
         new std::shared_ptr<DataController>(std::make_shared<DataController>(LMSTKeyValueStore::shared()));
@@ -108,15 +104,7 @@ void DataController::notify(const std::string& key, const std::optional<Property
     if (found != changedCallbacks_.end() && found->second == handler) changedCallbacks_.erase(found);
 }
 
-DataControllerOverride::DataControllerOverride(std::shared_ptr<DataController> controller) {
-    std::lock_guard guard(overrideMutex);
-    previous_ = std::move(overrideController);
-    overrideController = std::move(controller);
-}
-
-DataControllerOverride::~DataControllerOverride() {
-    std::lock_guard guard(overrideMutex);
-    overrideController = std::move(previous_);
-}
+DataControllerOverride::DataControllerOverride(std::shared_ptr<DataController> controller)
+    : ScopedOverride(overrideController, std::move(controller)) {}
 
 }  // namespace touchlane

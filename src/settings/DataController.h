@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/DispatchQueue.h"
+#include "platform/ScopedOverride.h"
 #include "settings/DataKey.h"
 #include "settings/LMSTKeyValueStore.h"
 #include "settings/PropertyListValue.h"
@@ -95,15 +96,9 @@ private:
 bool isStorableSetting(const PropertyListValue& value);
 
 // Makes DataController::dataController() return the given controller for a scope.
-class DataControllerOverride {
+class DataControllerOverride : ScopedOverride<std::shared_ptr<DataController>> {
 public:
     explicit DataControllerOverride(std::shared_ptr<DataController> controller);
-    ~DataControllerOverride();
-    DataControllerOverride(const DataControllerOverride&) = delete;
-    DataControllerOverride& operator=(const DataControllerOverride&) = delete;
-
-private:
-    std::shared_ptr<DataController> previous_;
 };
 
 }  // namespace touchlane
