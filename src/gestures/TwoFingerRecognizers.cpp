@@ -16,8 +16,6 @@ constexpr float scrollConfidence = 0.8f;
 constexpr float zoomConfidence = 0.85f;
 constexpr float rotationConfidence = 0.85f;
 constexpr float dragConfidence = 0.8f;
-// Fingers moving in opposite directions, degrees.
-constexpr double zoomOppositeMotionAngle = 135.0;
 // How far a finger must move before it drags rather than taps, device units.
 constexpr double dragMinimumDisplacement = 200.0;
 
@@ -181,7 +179,7 @@ std::optional<GestureRecognitionResult> ZoomRecognizer::zoomStep(const std::shar
         // Starting needs the fingers to move in opposite directions.
         if (h0.size() < 2 || h1.size() < 2) return std::nullopt;
         const auto overall = overallTwoFingerAnalysis(h0, h1);
-        if (!overall || overall->vectorAngle < zoomOppositeMotionAngle) return std::nullopt;
+        if (!overall || overall->vectorAngle < TouchConfiguration::oppositeMotionAngle) return std::nullopt;
         if (lastDistance_) state = laterState(*sequence);
     }
     lastDistance_ = d;

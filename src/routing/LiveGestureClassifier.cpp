@@ -16,8 +16,6 @@ namespace touchlane {
 
 namespace {
 
-// Fingers moving in opposite directions, degrees.
-constexpr double oppositeMotionAngle = 135.0;
 // A finger must have moved this far in the window before anything is decided (units).
 constexpr double minimumFingerMotion = 1.0;
 // Positions back from the last one at which the chord change is measured.
@@ -84,7 +82,7 @@ GestureType classifyTwoFingerLiveMotion(const TrackedTouchPoint& first, const Tr
     if (primary->magnitude1 < minimumFingerMotion || primary->magnitude2 < minimumFingerMotion) return GestureType::none;
     if (isScrollQualified(recent, overall)) return GestureType::scroll;
 
-    const bool opposite = primary->vectorAngle >= oppositeMotionAngle;
+    const bool opposite = primary->vectorAngle >= TouchConfiguration::oppositeMotionAngle;
     const auto step = TwoFingerChordRotation::step(previousOf(h1), h1.back(), previousOf(h2), h2.back());
     if (!step) {
         return opposite && k >= TouchConfiguration::liveZoomMinChordChange ? GestureType::zoom : GestureType::none;

@@ -53,6 +53,10 @@ struct TouchConfiguration {
     static constexpr double scrollMinimumDelta = 0.6;
     static constexpr double scrollReversalMinimum = 2.4;
 
+    // Two fingers move in opposite directions when their paths are at least this
+    // many degrees apart (a pinch rather than a scroll).
+    static constexpr double oppositeMotionAngle = 135.0;
+
     // Radial-motion test: least ratio of motion along the finger axis to across it.
     static constexpr double radialMotionMinRatio = 1.12;
 
