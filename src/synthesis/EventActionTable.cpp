@@ -14,11 +14,6 @@ using namespace event_numbers;
 
 namespace {
 
-// Fields of the dock swipe that decide its action (written as doubles).
-constexpr uint32_t kFieldSwipeType = 123;
-constexpr uint32_t kFieldSwipeProgress = 124;
-
-
 // Accumulated amounts this close below a whole step count as the step, so that
 // decimal steps such as 5 x 0.01 reach 0.05 despite binary rounding.
 constexpr double kStepTolerance = 1e-9;

@@ -46,6 +46,10 @@ inline constexpr uint32_t kFieldGestureScrollX = 116;
 inline constexpr uint32_t kFieldGestureScrollY = 119;
 inline constexpr uint32_t kFieldScrollMomentumPhase = 123;
 inline constexpr uint32_t kFieldGesturePhase = 132;
+// A dock swipe's type and its progress (origin offset), as doubles; the type
+// shares its number with the scroll momentum phase of scroll events.
+inline constexpr uint32_t kFieldSwipeType = 123;
+inline constexpr uint32_t kFieldSwipeProgress = 124;
 inline constexpr uint32_t kFieldScrollInvertedFromDevice = 137;
 
 // Gesture kinds (field 110).

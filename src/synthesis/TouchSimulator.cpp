@@ -20,9 +20,7 @@ constexpr uint32_t kFieldEventMarker = 41;
 constexpr double kEventMarker = 33231.0;
 constexpr uint32_t kFieldSwipeTypeBitsA = 119;
 constexpr uint32_t kFieldSwipeTypeBitsB = 139;
-constexpr uint32_t kFieldSwipeTypeA = 123;
 constexpr uint32_t kFieldSwipeTypeB = 165;
-constexpr uint32_t kFieldSwipeProgress = 124;
 constexpr uint32_t kFieldSwipeProgressFloatBits = 135;
 constexpr uint32_t kFieldSwipeInverted = 136;
 constexpr uint32_t kFieldExitSpeedA = 129;
@@ -152,7 +150,7 @@ void TouchSimulator::postDockSwipeEventWithDelta(double delta, int64_t type, uin
     data.setDoubleField(kFieldEventMarker, kEventMarker);
     data.setDoubleField(kFieldSwipeTypeBitsA, doubleWithFloatBits(type));
     data.setDoubleField(kFieldSwipeTypeBitsB, doubleWithFloatBits(type));
-    data.setDoubleField(kFieldSwipeTypeA, static_cast<double>(type));
+    data.setDoubleField(kFieldSwipeType, static_cast<double>(type));
     data.setDoubleField(kFieldSwipeTypeB, static_cast<double>(type));
     data.setIntegerField(kFieldSwipeInverted, (invertedFromDevice || type == kDockSwipeShowDesktop) ? 1 : 0);
 
