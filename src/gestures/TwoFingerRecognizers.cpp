@@ -19,11 +19,10 @@ constexpr float dragConfidence = 0.8f;
 // How far a finger must move before it drags rather than taps, device units.
 constexpr double dragMinimumDisplacement = 200.0;
 
-bool hasEnded(const TouchSequence& sequence) { return sequence.state() == TouchSequenceState::ended; }
 
 // The state of a result after the first: ended once the sequence has ended.
 GestureState laterState(const TouchSequence& sequence) {
-    return hasEnded(sequence) ? GestureState::ended : GestureState::changed;
+    return sequence.hasEnded() ? GestureState::ended : GestureState::changed;
 }
 
 Point averageMove(const Point& p0, const Point& last0, const Point& p1, const Point& last1) {
@@ -235,7 +234,7 @@ std::optional<GestureRecognitionResult> RotationRecognizer::recognize(const std:
         state = GestureState::began;
         angle = 0;
     }
-    if (hasEnded(*sequence)) state = GestureState::ended;
+    if (sequence->hasEnded()) state = GestureState::ended;
     return makeScreenResult(sequence, state, rotationConfidence, 0, 0, 0, angle, 0, step->center);
 }
 
@@ -257,7 +256,7 @@ DragRecognizer::DragRecognizer()
 std::optional<GestureRecognitionResult> DragRecognizer::recognize(const std::shared_ptr<TouchSequence>& sequence,
                                                                   const TouchBuffer&) {
     if (sequence->maxTouchesInWindow() != 1 || !passesContinuousStartGate(*sequence)) return std::nullopt;
-    if (!hasEnded(*sequence) && sequence->isContactSizeSurge()) {
+    if (!sequence->hasEnded() && sequence->isContactSizeSurge()) {
         // A single contact that suddenly grows is usually fingers landing together:
         // starting a drag now would press the button under a coming multi-touch gesture.
         Logger::shared().log("Suppressing live single-touch drag: contact blob suggests pending multi-touch promotion");
@@ -287,7 +286,7 @@ std::optional<GestureRecognitionResult> DragRecognizer::dragStep(const std::shar
     }
     // A drag ends with its sequence, even one recognised only once it had ended:
     // left active, the recognizer would capture every later one-finger touch.
-    if (hasEnded(*sequence)) state = GestureState::ended;
+    if (sequence->hasEnded()) state = GestureState::ended;
     lastPositionMac_ = position;
     return makeScreenResult(sequence, state, dragConfidence, delta.x, delta.y, 0, 0, 0, position);
 }

@@ -24,7 +24,6 @@ std::optional<int64_t> DeferredSingleTouchDispatch::pendingSequenceId() const {
 }
 
 void DeferredSingleTouchDispatch::hold(GestureRecognitionResult result, double delayMs, std::function<void()> onTimer) {
-    timer_.cancel();
     pending_ = std::move(result);
     timer_.arm(delayMs, std::move(onTimer));
 }

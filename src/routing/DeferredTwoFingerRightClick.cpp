@@ -16,7 +16,6 @@ DeferredTwoFingerRightClick::State DeferredTwoFingerRightClick::state() const {
 }
 
 void DeferredTwoFingerRightClick::arm(GestureRecognitionResult result, double delayMs, std::function<void()> onTimer) {
-    timer_.cancel();
     pending_ = std::move(result);
     suspended_ = false;
     timer_.arm(delayMs, std::move(onTimer));

@@ -28,7 +28,6 @@ constexpr double rotationChordChangeFloor = 0.01;
 // Least mean step of multi-finger motion per frame (units).
 constexpr double minimumMultiFingerStep = 1.0;
 
-double distanceBetween(const TouchPosition& a, const TouchPosition& b) { return deviceDistance(a, b); }
 
 const TouchPosition& previousOf(const std::vector<TouchPosition>& positions) {
     return positions[positions.size() - 2];
@@ -40,8 +39,8 @@ double chordChange(const std::vector<TouchPosition>& first, const std::vector<To
     const auto back = [](const std::vector<TouchPosition>& h) -> const TouchPosition& {
         return h[h.size() > chordChangeLookback ? h.size() - 1 - chordChangeLookback : 0];
     };
-    const double d0 = distanceBetween(back(first), back(second));
-    const double d1 = distanceBetween(first.back(), second.back());
+    const double d0 = deviceDistance(back(first), back(second));
+    const double d1 = deviceDistance(first.back(), second.back());
     return std::fabs(d1 - d0) / std::max({1.0, d0, d1});
 }
 
@@ -115,7 +114,7 @@ std::optional<GestureType> detectMultiFingerLiveGestureType(const TrackedPointLi
     for (const auto& finger : fingers) {
         const auto& h = finger->positions();
         if (h.size() < 2) return std::nullopt;
-        stepSum += distanceBetween(previousOf(h), h.back());
+        stepSum += deviceDistance(previousOf(h), h.back());
     }
     const double step = stepSum / static_cast<double>(n);
     if (step < minimumMultiFingerStep) return std::nullopt;

@@ -68,10 +68,10 @@ void TouchEventRouter::scheduleDeferredTwoFingerRightClick(const GestureRecognit
 }
 
 void TouchEventRouter::fireDeferredTwoFingerRightClick(int64_t sequenceId) {
-    const auto& pending = rightClickDeferral_.pendingResult();
-    if (!pending || sequenceIdOf(*pending) != sequenceId) return;
+    const auto tap = rightClickDeferral_.takeForFiring(sequenceId);
+    if (!tap) return;
     log(fmt::format("Deferred two-finger tap fired: right click (sequenceId={})", sequenceId));
-    if (const auto tap = rightClickDeferral_.takeForFiring(sequenceId)) dispatchDoubleTapGesture(*tap);
+    dispatchDoubleTapGesture(*tap);
 }
 
 bool TouchEventRouter::shouldProtectPendingTwoFingerDoubleTapCandidate(const TouchSequence& sequence) {

@@ -12,7 +12,6 @@ namespace {
 
 void log(const std::string& message) { Logger::shared().log(message); }
 
-bool hasEnded(const TouchSequence& sequence) { return sequence.state() == TouchSequenceState::ended; }
 
 // No contact of the sequence ever touched: it holds only lift reports (a repeated
 // lift, or the lift of a finger whose touch was taken already). Each of its
@@ -39,7 +38,7 @@ std::optional<GestureType> TouchEventRouter::processBufferedSequence() {
     // A finger still down stays one sequence until something is recognised or it
     // lifts: cut at the buffer window, a slow tap would end as a second tap (a
     // double click), and a drag would be replayed from where the cut fell.
-    const bool fingerStillDown = !hasEnded(*current) && current->maxTouchesInWindow() == 1;
+    const bool fingerStillDown = !current->hasEnded() && current->maxTouchesInWindow() == 1;
     std::optional<GestureRecognitionResult> raw;
     if (fingerStillDown) {
         raw = recognizerManager_.recognize(current, buffer_);
@@ -66,7 +65,7 @@ std::optional<GestureType> TouchEventRouter::processBufferedSequence() {
 void TouchEventRouter::handleUnrecognizedSequence(const std::shared_ptr<TouchSequence>& sequence,
                                                   const std::optional<GestureRecognitionResult>& raw) {
     const int64_t maxTouches = sequence->maxTouchesInWindow();
-    if (raw && maxTouches > 1 && !hasEnded(*sequence) && isContinuousGesture(raw->gestureType)) {
+    if (raw && maxTouches > 1 && !sequence->hasEnded() && isContinuousGesture(raw->gestureType)) {
         // The suppressed continuous gesture must not keep its recognizer active.
         recognizerManager_.resetActiveRecognizer();
     }
@@ -79,7 +78,7 @@ void TouchEventRouter::handleUnrecognizedSequence(const std::shared_ptr<TouchSeq
     log("No gesture recognized for sequence");
     buffer_.recordRecognizedSequence(GestureRecognitionResult(GestureType::none, 0, sequence, now(), 0, 0, 0, 0, 0,
                                                               GestureState::ended, Point{}));
-    if (maxTouches == 2 && hasEnded(*sequence)) {
+    if (maxTouches == 2 && sequence->hasEnded()) {
         finalizePendingTwoFingerRightClickUpgradeIfNeeded(*sequence, std::nullopt);
         twoFingerSessionHadMovement_ = false;
     }
@@ -90,7 +89,7 @@ std::optional<GestureType> TouchEventRouter::handleRecognizedSequence(
     const std::optional<RecognizedSequenceRecord>& previous) {
     const GestureType type = result.gestureType;
     const int64_t maxTouches = sequence->maxTouchesInWindow();
-    const bool ended = hasEnded(*sequence);
+    const bool ended = sequence->hasEnded();
     log(fmt::format("Gesture recognized: {}, confidence={}", caseName(type), confidenceText(result.confidence)));
     sequence->setGestureType(type);
     buffer_.recordRecognizedSequence(result);
@@ -128,7 +127,7 @@ std::optional<GestureRecognitionResult> TouchEventRouter::normalizeRecognizedRes
     const std::optional<GestureRecognitionResult>& result, const TouchSequence& sequence) const {
     if (!result) return std::nullopt;
     const GestureType type = result->gestureType;
-    if (sequence.maxTouchesInWindow() >= 2 && !hasEnded(sequence) && isContinuousGesture(type)) {
+    if (sequence.maxTouchesInWindow() >= 2 && !sequence.hasEnded() && isContinuousGesture(type)) {
         // Continuous multi-finger gestures start only through the live lock.
         log(fmt::format("Suppressing buffered continuous gesture before router lock: {}", caseName(type)));
         return std::nullopt;

@@ -19,6 +19,5 @@ void RouterTimer::cancel() {
     item_.reset();
 }
 
-void RouterTimer::release() { item_.reset(); }
 
 }  // namespace touchlane

@@ -21,8 +21,6 @@ public:
     // Runs onFire after delayMs (negative delays run as soon as possible).
     void arm(double delayMs, std::function<void()> onFire);
     void cancel();
-    // Forgets the item without cancelling it: called from its own firing.
-    void release();
     bool isArmed() const { return item_ != nullptr; }
 
 private:

@@ -106,7 +106,7 @@ void TouchEventRouter::processMultiTouchModel(const std::shared_ptr<MultiTouchMo
 bool TouchEventRouter::shouldSealUnlatchedMultiTouch(const MultiTouchModel& frame) const {
     const auto& sequence = buffer_.currentSequence();
     return lock_.state() == GestureLock::State::unlocked && frame.count <= 1 && sequence &&
-           sequence->maxTouchesInWindow() >= 2 && sequence->state() != TouchSequenceState::ended;
+           sequence->maxTouchesInWindow() >= 2 && !sequence->hasEnded();
 }
 
 bool TouchEventRouter::shouldIgnoreSingleTouchTail(const MultiTouchModel& frame) const {
@@ -144,7 +144,7 @@ void TouchEventRouter::handleUnlockedFrame(const std::shared_ptr<MultiTouchModel
     // Fingers still down on a multi-finger sequence: it is never recognised as a
     // whole, only locked live, sealed, or recognised once it ends.
     const bool liveMultiTouch =
-        sequence && sequence->maxTouchesInWindow() > 1 && sequence->state() != TouchSequenceState::ended;
+        sequence && sequence->maxTouchesInWindow() > 1 && !sequence->hasEnded();
     if (liveMultiTouch) {
         tryLockLiveGesture(frame);
         if (lock_.state() != GestureLock::State::unlocked) return;

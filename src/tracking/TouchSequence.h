@@ -38,6 +38,7 @@ public:
     double startTimestamp() const { return startTimestamp_; }
     std::optional<double> endTimestamp() const { return endTimestamp_; }
     TouchSequenceState state() const { return state_; }
+    bool hasEnded() const { return state_ == TouchSequenceState::ended; }
     // The gesture the router attributed to the sequence.
     GestureType gestureType() const { return gestureType_; }
     void setGestureType(GestureType type) { gestureType_ = type; }
