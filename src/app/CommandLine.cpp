@@ -7,19 +7,17 @@
 namespace touchlane {
 
 CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
+    // Only the first argument counts: each option is a whole command on its own.
     CommandLine line;
-    for (const auto& argument : arguments) {
-        if (argument == "--help" || argument == "-h") {
-            line.action = Action::printHelp;
-            return line;
-        }
-        if (argument == "--version" || argument == "-V") {
-            line.action = Action::printVersion;
-            return line;
-        }
+    if (arguments.empty()) return line;
+    const std::string& argument = arguments.front();
+    if (argument == "--help" || argument == "-h") {
+        line.action = Action::printHelp;
+    } else if (argument == "--version" || argument == "-V") {
+        line.action = Action::printVersion;
+    } else {
         line.action = Action::reject;
         line.rejected = argument;
-        return line;
     }
     return line;
 }

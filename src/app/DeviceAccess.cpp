@@ -4,8 +4,8 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "settings/AtomicFile.h"
 
 namespace touchlane {
 
@@ -16,13 +16,6 @@ const char* const kUdevRuleFileName = "70-touchlane.rules";
 namespace {
 
 OverrideSlot<DeviceAccessProbe> probeOverride;
-
-std::string readSmallFile(const fs::path& path) {
-    std::ifstream file(path);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
 
 bool udevRuleInstalled() {
     std::error_code error;
@@ -38,7 +31,7 @@ std::vector<HidrawNode> hidrawNodes() {
     for (fs::directory_iterator entry("/sys/class/hidraw", error), end; !error && entry != end;
          entry.increment(error)) {
         HidrawNode node;
-        if (!parseHidIdentifiers(readSmallFile(entry->path() / "device" / "uevent"), node.vendorID,
+        if (!parseHidIdentifiers(readWholeFile((entry->path() / "device" / "uevent").string()).contents.value_or(""), node.vendorID,
                                  node.productID)) {
             continue;
         }
