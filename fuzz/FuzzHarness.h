@@ -63,13 +63,7 @@ inline void feedTrace(ParseUsbData& parser, std::span<const uint8_t> input) {
     TraceReader reader(text);
     TraceDirective directive;
     while (reader.next(directive) == TraceReader::Status::directive) {
-        if (auto* report = std::get_if<ReportDirective>(&directive.body)) {
-            consume(parser.parseData(report->bytes));
-        } else if (auto* frame = std::get_if<FrameDirective>(&directive.body)) {
-            for (const auto& packet : encodeFrame(*frame)) consume(parser.parseData(packet));
-        } else if (auto* pen = std::get_if<PenDirective>(&directive.body)) {
-            consume(parser.parseData(encodePen(*pen)));
-        }
+        for (const auto& report : reportsOf(directive)) consume(parser.parseData(report));
     }
 }
 

@@ -42,7 +42,6 @@ public:
         if (out_) *out_ << eventRecordLine(posted) << '\n';
         if (onEvent_) onEvent_(posted);
     }
-    bool followsTraceDisplay() const { return desktop_ == nullptr; }
 
 private:
     WindowSystem* desktop_;
@@ -92,13 +91,6 @@ private:
     std::optional<std::pair<double, double>> origin_;  // (trace time, clock time) of the first directive
 };
 
-std::vector<Report> reportsOf(const TraceDirective& directive) {
-    if (auto* report = std::get_if<ReportDirective>(&directive.body)) return {report->bytes};
-    if (auto* frame = std::get_if<FrameDirective>(&directive.body)) return encodeFrame(*frame);
-    if (auto* pen = std::get_if<PenDirective>(&directive.body)) return {encodePen(*pen)};
-    return {};
-}
-
 }  // namespace
 
 ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options) {
@@ -130,8 +122,8 @@ ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options) {
         }
         ++outcome.directives;
         if (auto* display = std::get_if<DisplayDirective>(&directive.body)) {
-            // A real desktop has bounds of its own.
-            if (windowSystem.followsTraceDisplay()) windowSystem.setMainDisplayBounds(display->bounds);
+            // Read only without a desktop: a real desktop has bounds of its own.
+            windowSystem.setMainDisplayBounds(display->bounds);
             continue;
         }
         pace->advanceTo(directive.timeMs);

@@ -75,4 +75,11 @@ Report encodePen(const PenDirective& pen) {
     return report;
 }
 
+std::vector<Report> reportsOf(const TraceDirective& directive) {
+    if (auto* report = std::get_if<ReportDirective>(&directive.body)) return {report->bytes};
+    if (auto* frame = std::get_if<FrameDirective>(&directive.body)) return encodeFrame(*frame);
+    if (auto* pen = std::get_if<PenDirective>(&directive.body)) return {encodePen(*pen)};
+    return {};
+}
+
 }  // namespace touchlane

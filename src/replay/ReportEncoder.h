@@ -19,6 +19,10 @@ std::vector<Report> encodeFrame(const FrameDirective& frame);
 // A 14-byte pen report: bit 0 of the status byte is the tip state.
 Report encodePen(const PenDirective& pen);
 
+// The reports a directive stands for, in order: a raw report as it is, a frame's
+// packets, a pen sample's report; none for the other directives.
+std::vector<Report> reportsOf(const TraceDirective& directive);
+
 inline constexpr uint8_t kPenReportId = 0x01;
 inline constexpr uint8_t kStandardTouchReportId = 0x01;
 inline constexpr uint8_t kG1TouchReportId = 0x02;

@@ -103,8 +103,7 @@ TEST(TraceRecorderThreadTest, RecordedReportsReplayIntoTheSameEventsAsTheScripte
     std::istringstream input(script);
     TraceReader reader(input);
     for (TraceDirective d; reader.next(d) == TraceReader::Status::directive;) {
-        if (auto* frame = std::get_if<FrameDirective>(&d.body)) timedReports.push_back({d.timeMs, encodeFrame(*frame)});
-        if (auto* pen = std::get_if<PenDirective>(&d.body)) timedReports.push_back({d.timeMs, {encodePen(*pen)}});
+        if (auto reports = reportsOf(d); !reports.empty()) timedReports.push_back({d.timeMs, std::move(reports)});
     }
     ManualClock clock(0.0);
     ClockOverride installed(clock);
