@@ -32,7 +32,7 @@ OutputAttempt openSystemUinput() {
             return desktop;
         }
         auto drm = std::make_unique<DrmDisplayLayout>(kDrmFolder);
-        layoutNote = drmBoundsNote(drm->refresh(), drm->layout().mainDisplay);
+        layoutNote = drmBoundsNote(drm->mode(), drm->layout().mainDisplay);
         return drm;
     };
     OutputAttempt attempt;
@@ -51,7 +51,7 @@ OutputAttempt openSystemX11() {
 
 OutputAttempt openSystemLogOnly() {
     auto mode = firstConnectedDrmMode(kDrmFolder);
-    const Rect bounds = mode ? Rect{0, 0, mode->width, mode->height} : kDefaultDisplayBounds;
+    const Rect bounds = drmDisplayBounds(mode);
     return {std::make_unique<LogOnlyWindowSystem>(bounds), drmBoundsNote(mode, bounds)};
 }
 

@@ -77,12 +77,22 @@ DisplayLayout DrmDisplayLayout::layout() const {
     return layout_;
 }
 
+Rect drmDisplayBounds(const std::optional<DrmConnectorMode>& mode) {
+    return mode ? Rect{0, 0, mode->width, mode->height} : kDefaultDisplayBounds;
+}
+
 std::optional<DrmConnectorMode> DrmDisplayLayout::refresh() {
     auto mode = firstConnectedDrmMode(folder_);
-    Rect bounds = mode ? Rect{0, 0, mode->width, mode->height} : kDefaultDisplayBounds;
+    const Rect bounds = drmDisplayBounds(mode);
     std::lock_guard lock(mutex_);
     layout_ = {bounds, bounds};
+    mode_ = mode;
     return mode;
+}
+
+std::optional<DrmConnectorMode> DrmDisplayLayout::mode() const {
+    std::lock_guard lock(mutex_);
+    return mode_;
 }
 
 void DrmDisplayLayout::follow() {

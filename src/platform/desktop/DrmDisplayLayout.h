@@ -26,6 +26,9 @@ std::optional<DrmConnectorMode> parseDrmModeLine(const std::string& line);
 // sysfs-like DRM folder; none when there is no such connector or it lists no mode.
 std::optional<DrmConnectorMode> firstConnectedDrmMode(const std::string& drmFolder);
 
+// The display a mode describes, at the origin; 1920 x 1080 without a mode.
+Rect drmDisplayBounds(const std::optional<DrmConnectorMode>& mode);
+
 // The layout of a desktop without an X display: one display the size of the first
 // connected DRM connector's mode, else 1920 x 1080. A background thread reads the
 // folder again twice a second so that a change of resolution is followed.
@@ -41,6 +44,8 @@ public:
 
     // Reads the folder now. Returns the mode found, if any.
     std::optional<DrmConnectorMode> refresh();
+    // The mode of the latest read.
+    std::optional<DrmConnectorMode> mode() const;
 
 private:
     void follow();
@@ -50,6 +55,7 @@ private:
     std::condition_variable wake_;
     bool stopping_ = false;
     DisplayLayout layout_{kDefaultDisplayBounds, kDefaultDisplayBounds};
+    std::optional<DrmConnectorMode> mode_;
     std::thread follower_;
 };
 

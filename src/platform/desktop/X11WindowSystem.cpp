@@ -17,7 +17,9 @@ Rect X11WindowSystem::mainDisplayBounds() const { return desktop_->layout().main
 Point X11WindowSystem::cursorLocation() const {
     // Off this screen the server cannot say; the main display's origin is a
     // place every caller can post to.
-    return desktop_->cursorLocation().value_or(Point{mainDisplayBounds().x, mainDisplayBounds().y});
+    if (auto location = desktop_->cursorLocation()) return *location;
+    const Rect main = mainDisplayBounds();
+    return {main.x, main.y};
 }
 
 void X11WindowSystem::perform(const DesktopActions& actions) {
