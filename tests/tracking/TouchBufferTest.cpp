@@ -44,8 +44,6 @@ TEST(TouchBuffer, ReadyOnTheEndingFrameAndFromTheWindowOn) {
     EXPECT_FALSE(f.addAt(2000, {down(0, 100, 100)}));
     EXPECT_FALSE(f.addAt(2099, {down(0, 100, 100)}));
     EXPECT_TRUE(f.addAt(2100, {down(0, 100, 100)}));
-    EXPECT_TRUE(f.addAt(2105, {down(0, 100, 100)}));
-    EXPECT_EQ(f.buffer.takeCurrentSequence()->rawTouchData().size(), 4u);
 }
 
 TEST(TouchBuffer, HistoryKeepsTheTenNewestRecords) {
@@ -57,7 +55,6 @@ TEST(TouchBuffer, HistoryKeepsTheTenNewestRecords) {
     const auto recent = f.buffer.recentRecognizedSequences(3);
     ASSERT_EQ(recent.size(), 3u);
     EXPECT_EQ(std::pair(recent.front().sequenceId, recent.back().sequenceId), std::pair(ids[8], ids[10]));
-    EXPECT_EQ(f.buffer.recentRecognizedSequences(-2).size(), 0u);
 }
 
 TEST(TouchBuffer, RecordFallsBackToTheResultTimeWithoutAnEnd) {

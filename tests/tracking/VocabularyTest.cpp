@@ -1,20 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "synthesis/WindowSystem.h"
-#include "tracking/DecimalFormat.h"
 #include "tracking/GestureRecognitionResult.h"
 #include "tracking/GestureRemoteToMacMapper.h"
 
 namespace touchlane {
 namespace {
-
-TEST(Vocabulary, DecimalsAreShortestWithAtLeastOneFractionDigit) {
-    const std::pair<double, const char*> cases[] = {
-        {100.0, "100.0"}, {42.5, "42.5"}, {0.1, "0.1"},     {-3.0, "-3.0"},        {0.0, "0.0"},
-        {100000.0, "100000.0"}, {1.0 / 3.0, "0.3333333333333333"}, {1e16, "1e+16"}, {1e-05, "1e-05"},
-    };
-    for (const auto& [value, expected] : cases) EXPECT_EQ(formatDecimal(value), expected) << value;
-}
 
 TEST(ScreenConversion, FollowsTheCurrentDisplay) {
     StaticWindowSystem display({10, 20, 32767 * 2.0, 32767 * 3.0});
