@@ -16,73 +16,62 @@ struct ScriptedRecognizer final : BaseGestureRecognizer {
     ScriptedRecognizer(const std::string& name, int64_t priority, bool exclusive)
         : BaseGestureRecognizer(name, GestureType::scroll, priority, exclusive) {}
 
-    std::optional<GestureState> nextRecognize, nextContinue;
+    std::optional<GestureState> nextRecognize;
     int recognizeCalls = 0, resets = 0;
 
     Result recognize(const Sequence& sequence, const TouchBuffer&) override {
         ++recognizeCalls;
-        return answer(sequence, nextRecognize);
+        if (!nextRecognize) return std::nullopt;
+        return makeScreenResult(sequence, *nextRecognize, static_cast<float>(name().size()), 0, 0, 0, 0, 0, {});
     }
-    Result continueRecognition(const Sequence& s, const TouchBuffer&) override { return answer(s, nextContinue); }
+    Result continueRecognition(const Sequence&, const TouchBuffer&) override { return std::nullopt; }
     void reset() override { ++resets; }
-    Result answer(const Sequence& sequence, std::optional<GestureState> state) const {
-        if (!state) return std::nullopt;
-        return makeScreenResult(sequence, *state, static_cast<float>(name().size()), 0, 0, 0, 0, 0, {});
-    }
-};
-
-// A manager holding only scripted recognizers, and a one-finger sequence.
-struct ScriptedManager {
-    test::GestureKit kit;
-    GestureRecognizerManager manager;
-    Sequence sequence = kit.frameAt(1000, {test::down(0, 100, 100)});
-
-    ScriptedManager() {
-        for (auto recognizer : std::vector(manager.recognizers())) manager.unregisterRecognizer(recognizer);
-    }
-    std::shared_ptr<ScriptedRecognizer> add(const std::string& name, int64_t priority, bool exclusive) {
-        auto recognizer = std::make_shared<ScriptedRecognizer>(name, priority, exclusive);
-        manager.registerRecognizer(recognizer);
-        return recognizer;
-    }
-    Result recognize() { return manager.recognize(sequence, kit.buffer); }
 };
 
 TEST(GestureRecognizerManager, NormalWalkAndLockedPathArbitration) {
-    ScriptedManager s;
-    auto first = s.add("first", 50, false);
-    auto second = s.add("second", 50, false);  // same priority: runs after "first"
-    auto exclusive = s.add("exclusive", 10, true);
+    test::GestureKit kit;
+    GestureRecognizerManager manager;
+    for (auto recognizer : std::vector(manager.recognizers())) manager.unregisterRecognizer(recognizer);
+    auto add = [&](const std::string& name, int64_t priority, bool exclusive) {
+        auto recognizer = std::make_shared<ScriptedRecognizer>(name, priority, exclusive);
+        manager.registerRecognizer(recognizer);
+        return recognizer;
+    };
+    const Sequence sequence = kit.frameAt(1000, {test::down(0, 100, 100)});
+    auto recognize = [&] { return manager.recognize(sequence, kit.buffer); };
+    auto first = add("first", 50, false);
+    auto second = add("second", 50, false);  // same priority: runs after "first"
+    auto exclusive = add("exclusive", 10, true);
 
     // Both non-exclusive recognizers answer: the first result is kept, but the later
     // recognizer, asked too, becomes the active one.
     first->nextRecognize = second->nextRecognize = GestureState::began;
-    EXPECT_EQ(s.recognize().value().confidence, 5.0f) << "the result of 'first'";
-    EXPECT_EQ(s.manager.activeContinuousRecognizer(), second);
+    EXPECT_EQ(recognize().value().confidence, 5.0f) << "the result of 'first'";
+    EXPECT_EQ(manager.activeContinuousRecognizer(), second);
 
     // Nobody answers, the active recognizer included: it stays active, and everyone was asked.
     first->nextRecognize = second->nextRecognize = std::nullopt;
-    EXPECT_FALSE(s.recognize());
-    EXPECT_EQ(std::tuple(s.manager.activeContinuousRecognizer(), exclusive->recognizeCalls), std::tuple(second, 2));
+    EXPECT_FALSE(recognize());
+    EXPECT_EQ(std::tuple(manager.activeContinuousRecognizer(), exclusive->recognizeCalls), std::tuple(second, 2));
 
     // The exclusive result replaces the held one; being ended, it resets its recognizer
     // and clears the owner chosen earlier in the same walk.
     first->nextRecognize = GestureState::changed;
     exclusive->nextRecognize = GestureState::ended;
-    EXPECT_EQ(s.recognize().value().confidence, 9.0f);
-    EXPECT_EQ(std::tuple(exclusive->resets, s.manager.activeContinuousRecognizer()), std::tuple(1, nullptr));
+    EXPECT_EQ(recognize().value().confidence, 9.0f);
+    EXPECT_EQ(std::tuple(exclusive->resets, manager.activeContinuousRecognizer()), std::tuple(1, nullptr));
 
     // "first" becomes the owner again.
     exclusive->nextRecognize = std::nullopt;
-    s.recognize();
+    recognize();
 
     // A locked type no registered recognizer handles leaves the owner untouched; when
     // another recognizer is responsible, the owner is reset and that one takes over.
-    EXPECT_FALSE(s.manager.recognizeLocked(GestureType::zoom, s.sequence, s.kit.buffer));
-    EXPECT_EQ(std::tuple(s.manager.activeContinuousRecognizer(), first->resets), std::tuple(first, 0));
-    s.manager.registerRecognizer(std::make_shared<ZoomRecognizer>());
-    EXPECT_FALSE(s.manager.recognizeLocked(GestureType::zoom, s.sequence, s.kit.buffer)) << "one finger: no zoom";
-    EXPECT_EQ(std::tuple(first->resets, s.manager.activeContinuousRecognizer()), std::tuple(1, nullptr));
+    EXPECT_FALSE(manager.recognizeLocked(GestureType::zoom, sequence, kit.buffer));
+    EXPECT_EQ(std::tuple(manager.activeContinuousRecognizer(), first->resets), std::tuple(first, 0));
+    manager.registerRecognizer(std::make_shared<ZoomRecognizer>());
+    EXPECT_FALSE(manager.recognizeLocked(GestureType::zoom, sequence, kit.buffer)) << "one finger: no zoom";
+    EXPECT_EQ(std::tuple(first->resets, manager.activeContinuousRecognizer()), std::tuple(1, nullptr));
 }
 
 TEST(GestureRecognizerManager, LockedPathChoosesTheResponsibleRecognizer) {

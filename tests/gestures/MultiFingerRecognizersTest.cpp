@@ -10,9 +10,7 @@
 namespace touchlane {
 namespace {
 
-using test::Positions;
-using test::contacts;
-using test::shifted;
+using test::Positions, test::contacts, test::shifted;
 
 // Fingers going from `from` to `to` in `steps` equal steps, one frame 5 ms apart.
 TrackedPointList moving(const Positions& from, const Positions& to, int steps = 4) {

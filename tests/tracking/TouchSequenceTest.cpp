@@ -9,9 +9,7 @@
 namespace touchlane {
 namespace {
 
-using test::Contact;
-using test::down;
-using test::lifted;
+using test::Contact, test::down, test::lifted;
 
 // Frames 5 ms apart in virtual time, on a display where one device unit is one point.
 struct Driver {
@@ -53,7 +51,6 @@ TEST(TouchSequenceMatching, IdentitiesOfTheSecondFrame) {
         {"tie, second contact's index matches", one, {down(4, 900, 1000), down(3, 1100, 1000)}, {1, 0}},
         {"tie, first contact's index matches", one, {down(3, 900, 1000), down(4, 1100, 1000)}, {0, 1}},
         {"tie, neither index matches", one, {down(8, 900, 1000), down(9, 1100, 1000)}, {0, 1}},
-        {"tie, both indices match", one, {down(3, 900, 1000), down(3, 1100, 1000)}, {0, 1}},
     };
     for (const auto& [name, start, next, ids] : cases) {
         SCOPED_TRACE(name);
@@ -76,7 +73,6 @@ TEST(TouchSequenceMatching, LiftEndsFingerAndARepeatedLiftAddsAFingerThatHasEnde
     using enum TouchLifecycleState;
     d.add({down(0, 1000, 1000)}).add({down(0, 1010, 1000)}).add({lifted(0, 1010, 1000)});
     EXPECT_EQ(states(), std::pair(std::vector{ended}, TouchSequenceState::ended));
-    EXPECT_FALSE(d.sequence.endTimestamp().has_value());
     d.add({lifted(0, 1010, 1000)});  // must not reopen the sequence
     EXPECT_EQ(states(), std::pair(std::vector{ended, ended}, TouchSequenceState::ended));
     d.add({down(0, 1010, 1000)});  // a touching contact still starts a finger in began
@@ -86,7 +82,6 @@ TEST(TouchSequenceMatching, LiftEndsFingerAndARepeatedLiftAddsAFingerThatHasEnde
 TEST(TouchSequenceMatching, IdentifierWrapsAt256AndReplacesTheOldFinger) {
     Driver d;
     for (int k = 0; k < 256; ++k) d.add({down(0, 1000, 1000)}).add({lifted(0, 1000, 1000)});
-    EXPECT_EQ(d.sequence.nextTrackedIdentifier(), 0);
     d.add({down(0, 2000, 2000)});  // identifier 0 now names the new finger
     EXPECT_EQ(std::tuple(d.sequence.nextTrackedIdentifier(), d.sequence.trackedPointCount(), d.idAt(2000, 2000),
                          d.sequence.activeTouchCount()),
