@@ -85,7 +85,6 @@ struct RouterBed {
     }
     // Phases of the gesture events of one kind.
     std::vector<int64_t> gesturePhases(int64_t kind) const { return values(kFieldGesturePhase, kFieldGestureKind, kind); }
-    size_t logCount(const std::string& text) const { return bed.log.count(text); }
 };
 
 }  // namespace touchlane::test

@@ -23,7 +23,7 @@ TEST(RouterOneFingerTap, SecondFingerWithinThePromotionWindowCancelsTheClick) {
     b.frameAt(1100, {down(1, 16000, 16000), down(2, 18000, 16000)});
     b.idleUntil(3000);
     EXPECT_TRUE(b.clicks().empty());
-    EXPECT_EQ(b.logCount("reason=promoted to multi-touch)"), 1u);
+    EXPECT_EQ(b.bed.log.count("reason=promoted to multi-touch)"), 1u);
     EXPECT_TRUE(std::ranges::none_of(b.router->buffer().recognizedSequences(),
                                      [](const auto& r) { return r.gestureType == GestureType::singleTap; }))
         << "its history record is removed";
@@ -49,7 +49,7 @@ TEST(RouterLongPress, FiresHalfASecondAfterItsOwnTouchDownOnly) {
     // scroll: the touch ends as a scroll, never seen again by the long press.
     b.play(hold(1000, 150, {{1, 16000, 16000}}, false));
     b.play(glide(1160, 130, {{1, 16000, 16000, 16000, 16600}, {2, 18000, 16000, 18000, 16600}}));
-    ASSERT_EQ(b.logCount("Continuous gesture ended"), 1u);
+    ASSERT_EQ(b.bed.log.count("Continuous gesture ended"), 1u);
     for (double t = 2000; t <= 2496; t += 16) b.frameAt(t, {down(1, 16000, 16000)});
     EXPECT_TRUE(b.clicks().empty());
     b.frameAt(2512, {down(1, 16000, 16000)});

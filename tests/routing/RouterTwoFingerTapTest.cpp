@@ -15,7 +15,7 @@ std::string twoFingerTap(double t0, double heldMs = 50, bool lift = true) {
 TEST(RouterTwoFingerTap, SuspendedTapFiresTheFallbackWhenTheSecondTouchIsNoTap) {
     RouterBed b;
     b.play(twoFingerTap(1000) + twoFingerTap(1300, 400));  // the second is held too long to be a tap
-    EXPECT_EQ(b.logCount("Deferred two-finger tap fallback fired after doubleDoubleTap upgrade attempt missed"), 1u);
+    EXPECT_EQ(b.bed.log.count("Deferred two-finger tap fallback fired after doubleDoubleTap upgrade attempt missed"), 1u);
     EXPECT_EQ(b.clicks(), Strings{"R"});
     b.idleUntil(4000);
     EXPECT_EQ(b.clicks(), Strings{"R"});
@@ -29,7 +29,7 @@ TEST(RouterTwoFingerTap, TapAfterMovementInTheSameSessionIsSuppressed) {
     b.frameAt(1032, {down(1, 15000, 16000), down(2, 25000, 16000)});
     b.frameAt(1064, {lifted(1, 15000, 16000), lifted(2, 25000, 16000)});
     b.idleUntil(3000);
-    EXPECT_EQ(b.logCount("Suppressing two-finger tap fallback after movement"), 1u);
+    EXPECT_EQ(b.bed.log.count("Suppressing two-finger tap fallback after movement"), 1u);
     EXPECT_TRUE(b.clicks().empty());
 }
 

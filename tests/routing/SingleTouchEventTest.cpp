@@ -97,19 +97,6 @@ TEST(SingleTouchEvent, TheTouchTableAsPostedEvents) {
     }
 }
 
-TEST(SingleTouchEvent, ADragPressesFiveMsBeforeItsFirstMoveAndFinishTouchReleasesIt) {
-    Handler h;
-    h.feed({0, 1000, 1000, true});
-    h.feed({40, 1300, 1000, true});
-    EXPECT_EQ(h.handler->finishTouch(), Type::leftUp);
-    h.bed.time.runUntilIdle();
-    auto events = h.bed.windowSystem.events();
-    ASSERT_EQ(events.size(), 4u);
-    EXPECT_EQ(events[2].mediaTimeMs - events[1].mediaTimeMs, 5);
-    EXPECT_EQ(h.drain(), (Strings{"move 1000,1000", "down 1000,1000", "drag 1300,1000", "up 1300,1000"}))
-        << "a drag whose release never came still releases the button";
-}
-
 TEST(SingleTouchEvent, CancelAndFinishTouchEndWhatTheTouchStartedAndAClockSetBackIsNoLongPress) {
     Handler h;
     h.feed({0, 10, 10, true});

@@ -20,18 +20,14 @@ Keys keysPressed(const Run& run) {
     for (const auto& e : run.events) {
         auto mapped = desktopActionsForEvent(e.record, state);
         state = mapped.state;
-        for (const auto& action : mapped.actions) {
+        for (const auto& action : mapped.actions)
             if (auto* press = std::get_if<KeyPress>(&action)) keys.push_back(press->key);
-        }
     }
     return keys;
 }
 
 std::vector<Finger> shifted(std::vector<Finger> fingers, double dx, double dy) {
-    for (auto& f : fingers) {
-        f.toX = f.fromX + dx;
-        f.toY = f.fromY + dy;
-    }
+    for (auto& f : fingers) f.toX = f.fromX + dx, f.toY = f.fromY + dy;
     return fingers;
 }
 

@@ -66,11 +66,8 @@ TEST(OneFingerScenario, LongPressRightClicksOnceSwallowsTheRestOfTheTouchAndLeav
 }
 
 TEST(OneFingerScenario, PenPressesMovesAndReleasesThePointerWithoutTheTouchIntake) {
-    auto run = play(
-        "1000 pen 1 16000 16000 16\n"
-        "1010 pen 1 16500 16000 16\n"
-        "1020 pen 1 17000 16000 16\n"
-        "1030 pen 0 17000 16000 16\n");
+    auto run = play("1000 pen 1 16000 16000 16\n1010 pen 1 16500 16000 16\n"
+                    "1020 pen 1 17000 16000 16\n1030 pen 0 17000 16000 16\n");
     ASSERT_EQ(clicks(run), Strings{"L0"}) << run.eventLines;  // pressed for a drag
     expectDrag(run, screenPoint(16000, 16000), screenPoint(17000, 16000));
     EXPECT_EQ(mouseEvents(run, {en::kLeftMouseUp}).size(), 1u);

@@ -1,8 +1,17 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include <fmt/format.h>
+
+#include "replay/ReplayRouter.h"
+#include "replay/ReplaySession.h"
 #include "support/TraceText.h"
 #include "synthesis/EventNumbers.h"
 #include "synthesis/EventRecordLine.h"
@@ -20,15 +29,57 @@ struct Run {
 
 // Plays the trace through the whole pipeline (parser, router, recognizers,
 // handlers, simulators) in virtual time; fails the test on a malformed trace.
-Run play(const std::string& trace);
+inline Run play(const std::string& trace) {
+    Run run;
+    std::istringstream input(trace);
+    std::ostringstream lines, log;
+    ReplayOptions options;
+    options.events = &lines;
+    options.log = &log;
+    options.onEvent = [&](const PostedEvent& e) { run.events.push_back(e); };
+    options.makeSink = makeReplayRouter;
+    auto outcome = replayTrace(input, options);
+    EXPECT_TRUE(outcome.ok) << outcome.error;
+    run.eventLines = lines.str();
+    std::istringstream logLines(log.str());
+    for (std::string line; std::getline(logLines, line);) run.log.push_back(line);
+    return run;
+}
+
+// A field of either kind (gesture events carry some fields as doubles).
+inline double field(const PostedEvent& e, uint32_t number, double otherwise = -1) {
+    if (auto i = e.record.integerField(number)) return double(*i);
+    return e.record.doubleField(number).value_or(otherwise);
+}
 
 // Mouse events of the given types, in order.
-std::vector<PostedEvent> mouseEvents(const Run& run, std::initializer_list<int64_t> types);
-// Click summary: "L1" for a left down/up pair with click state 1, "R" for a right
-// click; in order of their downs.
-std::vector<std::string> clicks(const Run& run);
+inline std::vector<PostedEvent> mouseEvents(const Run& run, std::initializer_list<int64_t> types) {
+    std::vector<PostedEvent> result;
+    std::ranges::copy_if(run.events, std::back_inserter(result), [&](const PostedEvent& e) {
+        return e.record.constructor == EventConstructor::mouse && std::ranges::find(types, e.record.type) != types.end();
+    });
+    return result;
+}
+
+// Click summary: "L1" for a left down with click state 1, "R" for a right click;
+// in order of their downs.
+inline Strings clicks(const Run& run) {
+    Strings result;
+    for (const auto& e : mouseEvents(run, {en::kLeftMouseDown, en::kRightMouseDown})) {
+        const bool right = e.record.type == en::kRightMouseDown;
+        result.push_back(right ? "R" : fmt::format("L{}", static_cast<int>(field(e, en::kFieldMouseClickState, 0))));
+    }
+    return result;
+}
+
 // Values of a field, in order, in the events whose field `where` is `is`.
-std::vector<int> values(const Run& run, uint32_t number, uint32_t where, double is);
+inline std::vector<int> values(const Run& run, uint32_t number, uint32_t where, double is) {
+    std::vector<int> values;
+    for (const auto& e : run.events)
+        if (field(e, where) == is) values.push_back(static_cast<int>(field(e, number)));
+    return values;
+}
+
 // Phases of the continuous scroll-wheel events, and of the gesture events of a kind.
 inline std::vector<int> scrollPhases(const Run& run) {
     return values(run, en::kFieldScrollPhase, en::kFieldScrollIsContinuous, 1);
@@ -36,12 +87,20 @@ inline std::vector<int> scrollPhases(const Run& run) {
 inline std::vector<int> gesturePhases(const Run& run, int kind) {
     return values(run, en::kFieldGesturePhase, en::kFieldGestureKind, kind);
 }
+
 // Sum of a field over every event that has it.
-double total(const Run& run, uint32_t number);
+inline double total(const Run& run, uint32_t number) {
+    double sum = 0;
+    for (const auto& e : run.events) sum += field(e, number, 0);
+    return sum;
+}
+
 // Device units to screen points on the default 1920 x 1080 display.
-Point screenPoint(double x, double y);
+inline Point screenPoint(double x, double y) { return {x * 1920.0 / 32767.0, y * 1080.0 / 32767.0}; }
 
 // How many log lines contain the text.
-size_t logLines(const Run& run, const std::string& text);
+inline size_t logLines(const Run& run, const std::string& text) {
+    return std::ranges::count_if(run.log, [&](const std::string& line) { return line.find(text) != std::string::npos; });
+}
 
 }  // namespace touchlane::scenario

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include <fmt/format.h>
 
@@ -58,28 +59,23 @@ TEST(TwoFingerScenario, ScrollMovesTheCursorToTheFingersThenScrollsTheFingersWay
     }
 }
 
-TEST(TwoFingerScenario, PinchOutZoomsIn) {
-    auto run = play(glide(1000, 400, {{1, 14000, 16000, 10000, 16000}, {2, 19000, 16000, 23000, 16000}}));
-    auto phases = gesturePhases(run, en::kGestureMagnification);
-    expectBeganChangedEnded(phases);
-    EXPECT_GT(total(run, en::kFieldMagnificationAmount), 0) << run.eventLines;
-    EXPECT_TRUE(scrollPhases(run).empty());
-    EXPECT_TRUE(gesturePhases(run, en::kGestureRotation).empty()) << "fingers moving apart never rotate";
-}
-
-TEST(TwoFingerScenario, FingersTurningAroundTheirCentreRotate) {
+TEST(TwoFingerScenario, PinchOutZoomsInAndFingersTurningAroundTheirCentreRotate) {
+    auto pinch = play(glide(1000, 400, {{1, 14000, 16000, 10000, 16000}, {2, 19000, 16000, 23000, 16000}}));
+    EXPECT_GT(total(pinch, en::kFieldMagnificationAmount), 0) << pinch.eventLines;
+    EXPECT_TRUE(scrollPhases(pinch).empty());
     // Two fingers on a circle of radius 3000 around (16000, 16000), turning by 60 degrees.
-    std::string trace;
+    std::string turning;
     for (int k = 0; k <= 40; ++k) {
-        double angle = 3.14159265 / 3 * k / 40;
-        trace += fmt::format("{} frame 1:7:{}:{}; 2:7:{}:{}\n", 1000 + 10 * k, std::lround(16000 + 3000 * std::cos(angle)),
-                             std::lround(16000 + 3000 * std::sin(angle)), std::lround(16000 - 3000 * std::cos(angle)),
-                             std::lround(16000 - 3000 * std::sin(angle)));
+        const double c = 3000 * std::cos(3.14159265 / 3 * k / 40), s = 3000 * std::sin(3.14159265 / 3 * k / 40);
+        turning += fmt::format("{} frame 1:7:{}:{}; 2:7:{}:{}\n", 1000 + 10 * k, std::lround(16000 + c),
+                               std::lround(16000 + s), std::lround(16000 - c), std::lround(16000 - s));
     }
-    trace += "1410 frame 1:4:17500:18598; 2:4:14500:13402\n";
-    auto run = play(trace);
-    expectBeganChangedEnded(gesturePhases(run, en::kGestureRotation));
-    EXPECT_TRUE(gesturePhases(run, en::kGestureMagnification).empty()) << run.eventLines;
+    const auto rotation = play(turning + "1410 frame 1:4:17500:18598; 2:4:14500:13402\n");
+    for (const auto& [run, kind, never] : {std::tuple{pinch, en::kGestureMagnification, en::kGestureRotation},
+                                           std::tuple{rotation, en::kGestureRotation, en::kGestureMagnification}}) {
+        expectBeganChangedEnded(gesturePhases(run, kind));
+        EXPECT_TRUE(gesturePhases(run, never).empty()) << run.eventLines;
+    }
 }
 
 }  // namespace
