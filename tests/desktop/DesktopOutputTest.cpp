@@ -81,9 +81,8 @@ TEST(UinputOutput, CreatesThePointerAndKeyboardDevicesAndPostsToThem) {
 
 TEST(DrmDisplayLayout, FirstConnectedConnectorByNameGivesTheBoundsElseTheDefault) {
     EXPECT_EQ(parseDrmModeLine("1920x1080i"), (DrmConnectorMode{"", 1920, 1080}));
-    for (const char* bad : {"", "x1080", "1920x", "1920 x 1080", "0x0", "99999999x1", "-5x4"}) {
+    for (const char* bad : {"", "x1080", "1920x", "1920 x 1080", "0x0", "99999999x1", "-5x4"})
         EXPECT_EQ(parseDrmModeLine(bad), std::nullopt) << bad;
-    }
 
     std::string pattern = (fs::temp_directory_path() / "touchlane-drm-XXXXXX").string();
     const fs::path root = mkdtemp(pattern.data());
@@ -130,9 +129,8 @@ TEST(EvdevEvents, AbsoluteAxisLandsOnThePointsPixel) {
         }
     }
     EXPECT_EQ(landedPixel(absoluteAxisValue(1930, 1920, 1280), 1280), 10) << "the axis starts at the extent's origin";
-    EXPECT_EQ(absoluteAxisValue(-50, 0, 1920), 0);
-    EXPECT_EQ(absoluteAxisValue(1e9, 0, 1920), kAbsoluteAxisMaximum);
-    EXPECT_EQ(absoluteAxisValue(std::nan(""), 0, 1920), 0);
+    EXPECT_EQ((std::vector{absoluteAxisValue(-50, 0, 1920), absoluteAxisValue(1e9, 0, 1920),
+                           absoluteAxisValue(std::nan(""), 0, 1920)}), (std::vector{0, kAbsoluteAxisMaximum, 0}));
 }
 
 TEST(EvdevEvents, EachActionIsOneReportOnItsDevice) {
@@ -149,10 +147,8 @@ TEST(EvdevEvents, EachActionIsOneReportOnItsDevice) {
     // The fine axes always move; the detent axes only when a detent completes.
     EXPECT_EQ(events(WheelMotion{90, -60}),
               (E{{P, EV_REL, REL_WHEEL_HI_RES, 90}, {P, EV_REL, REL_HWHEEL_HI_RES, -60}, {P, EV_SYN, SYN_REPORT, 0}}));
-    EXPECT_EQ(events(WheelMotion{30, -60}), (E{{P, EV_REL, REL_WHEEL_HI_RES, 30},
-                                               {P, EV_REL, REL_WHEEL, 1},
-                                               {P, EV_REL, REL_HWHEEL_HI_RES, -60},
-                                               {P, EV_REL, REL_HWHEEL, -1},
+    EXPECT_EQ(events(WheelMotion{30, -60}), (E{{P, EV_REL, REL_WHEEL_HI_RES, 30}, {P, EV_REL, REL_WHEEL, 1},
+                                               {P, EV_REL, REL_HWHEEL_HI_RES, -60}, {P, EV_REL, REL_HWHEEL, -1},
                                                {P, EV_SYN, SYN_REPORT, 0}}));
 }
 

@@ -22,8 +22,7 @@ XvfbDesktop::XvfbDesktop(const std::vector<std::string>& screens) {
     if (server_) setvbuf(server_, nullptr, _IONBF, 0);
     char line[32];
     if (!server_ || !fgets(line, sizeof line, server_)) {
-        missing_ = server_ != nullptr;
-        error_ = missing_ ? kMissingMessage : "no shell to start Xvfb";
+        error_ = server_ ? kMissingMessage : "no shell to start Xvfb";
         return;
     }
     pid_ = std::atoi(line);
@@ -83,17 +82,13 @@ std::vector<ObservedEvent> XvfbDesktop::take(bool buttonsOnly) {
 
 std::vector<std::string> XvfbDesktop::takeKeys() {
     std::vector<std::string> keys;
-    for (const auto& e : take()) {
-        if (!e.key.empty()) keys.push_back(e.key);
-    }
+    for (const auto& e : take()) if (!e.key.empty()) keys.push_back(e.key);
     return keys;
 }
 
 std::vector<unsigned> XvfbDesktop::pressed(const std::vector<ObservedEvent>& events) {
     std::vector<unsigned> buttons;
-    for (const auto& e : events) {
-        if (e.kind == ObservedEvent::Kind::buttonPress) buttons.push_back(e.button);
-    }
+    for (const auto& e : events) if (e.kind == ObservedEvent::Kind::buttonPress) buttons.push_back(e.button);
     return buttons;
 }
 

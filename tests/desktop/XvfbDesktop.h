@@ -41,7 +41,7 @@ public:
     XvfbDesktop(const XvfbDesktop&) = delete;
     XvfbDesktop& operator=(const XvfbDesktop&) = delete;
 
-    bool missing() const { return missing_; }
+    bool missing() const { return error_ == kMissingMessage; }
     // Empty once the server, the window and the output are up; else what failed.
     const std::string& error() const { return error_; }
     X11WindowSystem& output() { return *output_; }
@@ -57,7 +57,6 @@ public:
 private:
     FILE* server_ = nullptr;
     pid_t pid_ = -1;
-    bool missing_ = false;
     std::string display_;
     std::string error_;
     _XDisplay* client_ = nullptr;

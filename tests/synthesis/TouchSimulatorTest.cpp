@@ -35,11 +35,7 @@ TEST(TouchSimulator, DockSwipeAccumulatesTheOffsetAndEndsWithTheExitSpeed) {
     EXPECT_EQ(data[1].integerField(135), std::bit_cast<uint32_t>(15.0f));
     EXPECT_EQ(data[2].doubleField(129), 0.05);
     EXPECT_EQ(data[2].doubleField(130), 0.05);
-    EXPECT_EQ(bed.log.messages(),
-              (std::vector<std::string>{"Dock Swipe delta: 10.000000 originOffset: 10.000000, phase: 1, type: 1",
-                                        "Dock Swipe delta: 5.000000 originOffset: 15.000000, phase: 2, type: 1",
-                                        "ExitSpeed: 0.050000",
-                                        "Dock Swipe exit: 500.000000, originOffset: 15.000000, phase: 4, type: 1"}));
+    EXPECT_TRUE(bed.log.contains("Dock Swipe exit: 500.000000, originOffset: 15.000000, phase: 4, type: 1"));
 
     // The other types and directions; type 1 from its whole line above.
     const struct { int64_t type; bool inverted; double offset; int64_t field136; } cases[] = {
@@ -50,11 +46,10 @@ TEST(TouchSimulator, DockSwipeAccumulatesTheOffsetAndEndsWithTheExitSpeed) {
         SCOPED_TRACE(testing::Message() << "type " << c.type << (c.inverted ? ", inverted" : ""));
         ASSERT_EQ(data.size(), c.type == 4 ? 0u : 1u) << "an unknown type posts nothing";
         if (data.empty()) continue;
-        const double typeBits = std::ldexp(double(c.type), -149);
-        EXPECT_EQ(data[0].doubleField(119), typeBits);
-        EXPECT_EQ(data[0].doubleField(139), typeBits);
-        EXPECT_EQ(data[0].doubleField(165), double(c.type));
-        EXPECT_EQ(data[0].doubleField(124), c.offset);
+        const std::optional<double> typeBits = std::ldexp(double(c.type), -149);  // the type's bits read as a float
+        EXPECT_EQ((std::vector{data[0].doubleField(119), data[0].doubleField(139), data[0].doubleField(165),
+                               data[0].doubleField(124)}),
+                  (std::vector<std::optional<double>>{typeBits, typeBits, double(c.type), c.offset}));
         EXPECT_EQ(data[0].integerField(136), c.field136);
     }
 }
@@ -71,11 +66,9 @@ std::vector<double> repostTimes(std::optional<uint16_t> secondPhase) {
     auto events = bed.windowSystem.events();
     for (size_t i = secondPhase ? 6 : 4; i < events.size(); ++i) times.push_back(events[i].mediaTimeMs);
     EXPECT_EQ(bed.time.scheduler().pendingTimerCount(), 0u);
+    // The re-posts are the end's own gesture-data event again.
     if (!secondPhase) {
-        // The re-posts are the end's own two events again.
-        EXPECT_EQ(events[4].record, events[2].record);
-        EXPECT_EQ(events[7].record, events[3].record);
-        EXPECT_EQ(bed.log.count("+[TouchSimulator dockSwipeTimerFired:]"), 2u);
+        EXPECT_EQ((std::vector{events[4].record, events[6].record}), std::vector(2, events[2].record));
     }
     return times;
 }
