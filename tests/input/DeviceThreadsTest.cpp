@@ -20,6 +20,15 @@ using namespace test;
 
 auto newSink = [] { return std::make_shared<FakeTouchDataSink>(); };
 
+// Stops the monitor and drops the test's reference: true once the monitor is gone,
+// which its loop thread delays until it has seen the stop.
+bool stopAndRelease(std::shared_ptr<USBDeviceMonitor>& monitor) {
+    std::weak_ptr<USBDeviceMonitor> watched = monitor;
+    monitor->stopMonitoring();
+    monitor.reset();
+    return waitUntil([&] { return watched.expired(); });
+}
+
 // A library with one touch interface whose reads wait briefly for pushed reports.
 std::shared_ptr<FakeHidApi> libraryWith(const FakeHidInterface& touch) {
     touch.reports->setWaitsForReports(true);
@@ -33,8 +42,7 @@ std::shared_ptr<FakeHidApi> libraryWith(const FakeHidInterface& touch) {
 TEST(SystemDevicesSmoke, RealLibrariesStartScanAndStop) {
     LogRecorder log;
     std::vector<bool> published;
-    auto publish = [&](bool value) { published.push_back(value); };
-    auto monitor = USBDeviceMonitor::create({nullptr, nullptr, newSink, publish});
+    auto monitor = USBDeviceMonitor::create({nullptr, nullptr, newSink, [&](bool v) { published.push_back(v); }});
     if (!monitor->hasContext()) {
         EXPECT_TRUE(log.contains("Failed to initialize libusb: "));
         monitor->startMonitoring();
@@ -46,10 +54,7 @@ TEST(SystemDevicesSmoke, RealLibrariesStartScanAndStop) {
     }
     // A supported device on the machine running the tests would be opened.
     EXPECT_TRUE(monitor->usbConnected() || published.empty());
-    std::weak_ptr<USBDeviceMonitor> watched = monitor;
-    monitor->stopMonitoring();
-    monitor.reset();
-    EXPECT_TRUE(waitUntil([&] { return watched.expired(); }));
+    EXPECT_TRUE(stopAndRelease(monitor));
 }
 
 // Hot-plug events are queued from the test thread and handled on the loop thread.
@@ -71,11 +76,7 @@ TEST(USBDeviceMonitorThread, HandlesHotplugOnItsLoopThreadAndOutlivesItsOwner) {
     usb->leave(frame);
     ASSERT_TRUE(waitUntil([&] { return published == 12; }));
 
-    // The loop holds the monitor until it has seen the stop.
-    std::weak_ptr<USBDeviceMonitor> watched = monitor;
-    monitor->stopMonitoring();
-    monitor.reset();
-    EXPECT_TRUE(waitUntil([&] { return watched.expired(); }));
+    EXPECT_TRUE(stopAndRelease(monitor));
 }
 
 // The router works on a queue of its own and is still busy with a frame when the
@@ -109,12 +110,10 @@ TEST(USBReaderThread, DeviceVanishingWhileAFrameIsRoutedEndsTheLoopAndClosesClea
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
     release.set_value();
     routerQueue.sync([] {});
-    EXPECT_EQ(routed, 1);
-    EXPECT_EQ(reports->readCount, 2);
-    EXPECT_EQ(reports->readsWhileClosed, 0);
-    EXPECT_EQ(hid->openDeviceCount, 0);
-    EXPECT_EQ(sink->resetCount(), 1);
-    EXPECT_EQ(sink->modelsAfterReset(), 0);
+    // Routed, reads, reads while closed, open devices, resets, models after the reset.
+    EXPECT_EQ((std::vector<int>{routed, reports->readCount, reports->readsWhileClosed, hid->openDeviceCount,
+                                sink->resetCount(), sink->modelsAfterReset()}),
+              (std::vector<int>{1, 2, 0, 0, 1, 0}));
 }
 
 }  // namespace

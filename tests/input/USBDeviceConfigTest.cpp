@@ -22,11 +22,7 @@ TEST(USBDeviceConfig, BrokenFileFallsBackToTheDefaultWithOneLogLine) {
     EXPECT_EQ(log.messages(), (std::vector<std::string>{
                                   "SupportDevice.plist not found, using default configuration",
                                   "Failed to load SupportDevice.plist, using default configuration"}));
-    for (const auto* config : {&missing, &broken}) {
-        EXPECT_EQ(config->supportedDevices(), USBDeviceConfig::defaultConfiguration());
-        EXPECT_TRUE(config->isValidDeviceWithVendorID(0x2FE9, 0xA000));
-        EXPECT_FALSE(config->isValidDeviceWithVendorID(0x2FE9, 0x8000));
-    }
+    for (const auto* config : {&missing, &broken}) EXPECT_EQ(config->supportedDevices(), USBDeviceConfig::defaultConfiguration());
     EXPECT_EQ(USBDeviceConfig(Paths::resourcesDirectory()).supportedDevices(), USBDeviceConfig::defaultConfiguration());
 }
 

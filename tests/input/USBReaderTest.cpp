@@ -60,7 +60,6 @@ TEST_F(USBReaderTest, SelectsTheTouchInterfaceByPassesInOrderAndLogsWhyAnOpenFai
         {{vendor, digitizer}, "digitizer", "Failed to open HID [interface_0_non_mouse] path:vendor error:(no message)"},
         {{vendor}, std::nullopt, "path:vendor error:Permission denied \u00e9", L"Permission denied \u00e9"},
         {{vendor}, std::nullopt, "path:vendor error:(decode failed)", std::wstring(1, wchar_t(0xD800))},
-        {{}, std::nullopt, "No HID devices found for VID:0x1ff7 PID:0x0f01"},
         {{mouse}, std::nullopt, "Unable to open any touch candidate HID for VID:0x1ff7 PID:0x0f01"},
     };
     for (const auto& c : cases) {
@@ -77,7 +76,6 @@ TEST_F(USBReaderTest, SelectsTheTouchInterfaceByPassesInOrderAndLogsWhyAnOpenFai
 // is closed again; a device that takes it is read, its data file removed.
 TEST_F(USBReaderTest, OpenSwitchesToMultitouchModeOrFailsAndClosesTheDevice) {
     touchDataPath = std::filesystem::temp_directory_path() / ("touchlane-data-" + std::to_string(getpid()));
-    touch.manufacturer = L"Ma\u00dfe";
     for (int result : {-1, 0, 3}) {
         SCOPED_TRACE(result);
         std::ofstream(touchDataPath) << "old";
@@ -88,7 +86,6 @@ TEST_F(USBReaderTest, OpenSwitchesToMultitouchModeOrFailsAndClosesTheDevice) {
         EXPECT_EQ(log.contains("Set touch model failed!"), result <= 0);
     }
     EXPECT_FALSE(std::filesystem::exists(touchDataPath));
-    EXPECT_EQ(log.count("Manufacturer: Ma\u00dfe\n"), 1u);
 }
 
 TEST_F(USBReaderTest, TimeOutsNeverReachTheParserAndEachOpenGetsAFreshParserAndRouter) {

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "platform/ManualScheduler.h"
 
 namespace touchlane {
@@ -10,8 +7,7 @@ namespace {
 
 TEST(ManualScheduler, RunsWorkInOrderWhenToldAndTimersInTimeOrderNeverEarlyUnlessCancelled) {
     VirtualTime time(1000.0);
-    auto a = makeSerialQueue("test.a");
-    auto b = makeSerialQueue("test.b");
+    auto a = makeSerialQueue("test.a"), b = makeSerialQueue("test.b");
     std::vector<std::string> order;
     auto note = [&](const std::string& name) { order.push_back(name + "@" + std::to_string(int(time.now()))); };
     a->asyncAfter(300, WorkItem::make([&] { note("a300"); }));
@@ -39,22 +35,18 @@ TEST(ManualScheduler, RunsWorkInOrderWhenToldAndTimersInTimeOrderNeverEarlyUnles
 
 TEST(ManualScheduler, IsCurrentAndSyncRespectQueueIdentity) {
     VirtualTime time;
-    auto a = makeSerialQueue("test.a");
-    auto b = makeSerialQueue("test.b");
+    auto a = makeSerialQueue("test.a"), b = makeSerialQueue("test.b");
     EXPECT_FALSE(a->isCurrent());
-    std::vector<bool> seen;  // a current, b current, nested sync ran
+    std::vector<int> seen;  // a current, b current, nested sync ran, then the queued block and sync's own
     a->async([&] {
         seen = {a->isCurrent(), b->isCurrent()};
-        a->sync([&] { seen.push_back(true); });  // inline, never a deadlock
+        a->sync([&] { seen.push_back(2); });  // inline, never a deadlock
     });
     time.runUntilIdle();
-    EXPECT_EQ(seen, (std::vector<bool>{true, false, true}));
-
     // sync runs the blocks already queued on that queue first.
-    std::vector<int> order;
-    a->async([&] { order.push_back(1); });
-    a->sync([&] { order.push_back(a->isCurrent() ? 2 : -2); });
-    EXPECT_EQ(order, (std::vector<int>{1, 2}));
+    a->async([&] { seen.push_back(3); });
+    a->sync([&] { seen.push_back(a->isCurrent() ? 4 : -4); });
+    EXPECT_EQ(seen, (std::vector<int>{1, 0, 2, 3, 4}));
 }
 
 TEST(ManualScheduler, SameScheduleGivesSameOrderOnEveryRun) {

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <future>
 #include <numeric>
 #include <thread>
@@ -60,26 +58,21 @@ TEST(ThreadQueue, IsCurrentAndSyncFromAnotherThreadOrFromItself) {
     ThreadQueue queue("test.thread.current");
     EXPECT_FALSE(queue.isCurrent());
     bool inside = false, nested = false;
-    std::thread other([&] {
+    std::thread([&] {
         queue.sync([&] {
             inside = queue.isCurrent();
             queue.sync([&] { nested = true; });
         });
-    });
-    other.join();
+    }).join();
     EXPECT_TRUE(inside && nested);
 }
 
 TEST(ThreadQueue, ReleasedFromItsOwnBlockDrainsAndStops) {
     std::promise<void> ran;
-    {
-        auto queue = std::make_shared<ThreadQueue>("test.thread.selfrelease");
-        auto* raw = queue.get();
-        raw->async([holder = std::move(queue), &ran]() mutable {
-            holder.reset();  // the last reference goes away on the queue's own thread
-            ran.set_value();
-        });
-    }
+    auto queue = std::make_shared<ThreadQueue>("test.thread.selfrelease");
+    auto* raw = queue.get();
+    // The last reference goes away on the queue's own thread.
+    raw->async([holder = std::move(queue), &ran]() mutable { holder.reset(); ran.set_value(); });
     EXPECT_EQ(ran.get_future().wait_for(1s), std::future_status::ready);
 }
 

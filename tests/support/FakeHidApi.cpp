@@ -7,55 +7,32 @@
 
 namespace touchlane::test {
 
-namespace {
 // How long a fake read waits on the real clock before it reports a time-out;
 // short so that closing a reader in a test is quick.
 constexpr auto kFakeReadWait = std::chrono::milliseconds(20);
 
-template <typename T>
-T copyLocked(std::mutex& mutex, const T& value) {
-    std::lock_guard lock(mutex);
-    return value;
-}
-}  // namespace
-
 void FakeReportStream::add(std::vector<uint8_t> report, int error) {
-    {
-        std::lock_guard lock(mutex_);
-        const int result = report.empty() ? error : static_cast<int>(report.size());
-        steps_.emplace_back(std::move(report), result);
-    }
-    pushed_.notify_all();
-}
-
-void FakeReportStream::setWaitsForReports(bool waits) {
     std::lock_guard lock(mutex_);
-    waitsForReports_ = waits;
+    steps_.emplace_back(std::move(report), error);
+    pushed_.notify_all();
 }
 
 int FakeReportStream::read(std::span<uint8_t> buffer, int timeoutMs) {
     std::unique_lock lock(mutex_);
     ++readCount;
-    if (!open_) ++readsWhileClosed;
+    readsWhileClosed += !open_;
     timeoutsAsked_.push_back(timeoutMs);
     if (steps_.empty()) {
         if (!waitsForReports_) return -1;
         if (!pushed_.wait_for(lock, kFakeReadWait, [this] { return !steps_.empty(); })) return 0;
     }
-    auto [report, result] = std::move(steps_.front());
+    auto [report, error] = std::move(steps_.front());
     steps_.pop_front();
-    if (result <= 0) return result;
+    if (report.empty()) return error;
     const size_t size = std::min(report.size(), buffer.size());
     std::copy_n(report.begin(), size, buffer.begin());
     return static_cast<int>(size);
 }
-
-void FakeReportStream::setOpen(bool open) {
-    std::lock_guard lock(mutex_);
-    open_ = open;
-}
-
-std::vector<int> FakeReportStream::timeoutsAsked() const { return copyLocked(mutex_, timeoutsAsked_); }
 
 class FakeHidApi::Device final : public HidDevice {
 public:
@@ -87,24 +64,13 @@ private:
     FakeHidInterface interface_;
 };
 
-void FakeHidApi::addInterface(FakeHidInterface hidInterface) {
-    std::lock_guard lock(mutex_);
-    interfaces_.push_back(std::move(hidInterface));
-}
-
-void FakeHidApi::setLastError(std::optional<std::wstring> message) {
-    std::lock_guard lock(mutex_);
-    lastError_ = std::move(message);
-}
-
 std::vector<HidDeviceInfo> FakeHidApi::enumerate(uint16_t vendorID, uint16_t productID) {
     const double now = Clock::current().mediaTimeMs();
     std::lock_guard lock(mutex_);
     ++enumerateCount;
     std::vector<HidDeviceInfo> result;
-    for (const auto& c : interfaces_) {
+    for (const auto& c : interfaces_)
         if (c.info.vendorID == vendorID && c.info.productID == productID && now >= c.appearsAtMs) result.push_back(c.info);
-    }
     return result;
 }
 
@@ -118,9 +84,5 @@ std::unique_ptr<HidDevice> FakeHidApi::openPath(const std::string& path) {
     }
     return nullptr;
 }
-
-std::optional<std::wstring> FakeHidApi::lastError() { return copyLocked(mutex_, lastError_); }
-std::vector<std::string> FakeHidApi::openedPaths() const { return copyLocked(mutex_, openedPaths_); }
-std::vector<std::vector<uint8_t>> FakeHidApi::featureReports() const { return copyLocked(mutex_, featureReports_); }
 
 }  // namespace touchlane::test

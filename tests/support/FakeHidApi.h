@@ -20,11 +20,11 @@ public:
     void pushError(int code = -1) { add({}, code); }
     // With an empty script a read waits (briefly, on the real clock) for a push
     // and then times out; with waiting off it fails as a vanished device does.
-    void setWaitsForReports(bool waits);
+    void setWaitsForReports(bool waits) { std::lock_guard lock(mutex_); waitsForReports_ = waits; }
 
     int read(std::span<uint8_t> buffer, int timeoutMs);
-    void setOpen(bool open);
-    std::vector<int> timeoutsAsked() const;
+    void setOpen(bool open) { std::lock_guard lock(mutex_); open_ = open; }
+    std::vector<int> timeoutsAsked() const { std::lock_guard lock(mutex_); return timeoutsAsked_; }
 
     std::atomic<int> readCount{0};
     std::atomic<int> readsWhileClosed{0};
@@ -58,18 +58,18 @@ struct FakeHidInterface {
 // Scriptable HID library. Thread-safe.
 class FakeHidApi final : public HidApi {
 public:
-    void addInterface(FakeHidInterface hidInterface);
-    void setLastError(std::optional<std::wstring> message);
+    void addInterface(FakeHidInterface added) { std::lock_guard lock(mutex_); interfaces_.push_back(std::move(added)); }
+    void setLastError(std::optional<std::wstring> message) { std::lock_guard lock(mutex_); lastError_ = std::move(message); }
 
     bool init() override { return true; }
     void exit() override {}
     std::vector<HidDeviceInfo> enumerate(uint16_t vendorID, uint16_t productID) override;
     std::unique_ptr<HidDevice> openPath(const std::string& path) override;
-    std::optional<std::wstring> lastError() override;
+    std::optional<std::wstring> lastError() override { std::lock_guard lock(mutex_); return lastError_; }
 
-    std::vector<std::string> openedPaths() const;
+    std::vector<std::string> openedPaths() const { std::lock_guard lock(mutex_); return openedPaths_; }
     // Every feature report sent, in order.
-    std::vector<std::vector<uint8_t>> featureReports() const;
+    std::vector<std::vector<uint8_t>> featureReports() const { std::lock_guard lock(mutex_); return featureReports_; }
 
     std::atomic<int> enumerateCount{0};
     // Interfaces open right now.

@@ -20,22 +20,13 @@ public:
         models_.push_back(std::move(model));
         if (resetCount_ > 0) ++modelsAfterReset_;
     }
-    void resetDeviceState() override {
-        std::lock_guard lock(mutex_);
-        ++resetCount_;
-    }
+    void resetDeviceState() override { std::lock_guard lock(mutex_); ++resetCount_; }
 
-    std::vector<std::shared_ptr<BaseModel>> models() const { return locked(models_); }
-    int resetCount() const { return locked(resetCount_); }
-    int modelsAfterReset() const { return locked(modelsAfterReset_); }
+    std::vector<std::shared_ptr<BaseModel>> models() const { std::lock_guard lock(mutex_); return models_; }
+    int resetCount() const { std::lock_guard lock(mutex_); return resetCount_; }
+    int modelsAfterReset() const { std::lock_guard lock(mutex_); return modelsAfterReset_; }
 
 private:
-    template <typename T>
-    T locked(const T& value) const {
-        std::lock_guard lock(mutex_);
-        return value;
-    }
-
     mutable std::mutex mutex_;
     std::vector<std::shared_ptr<BaseModel>> models_;
     int resetCount_ = 0;

@@ -7,16 +7,9 @@
 
 namespace touchlane::test {
 
-namespace {
 // Long enough for a test thread to queue an event, short enough that a stopped
 // event loop ends at once.
 constexpr auto kFakeEventWait = std::chrono::milliseconds(20);
-}  // namespace
-
-void FakeUsbApi::attach(const UsbDeviceDescriptor& device) {
-    std::lock_guard lock(mutex_);
-    attached_.push_back(device);
-}
 
 void FakeUsbApi::arrive(const UsbDeviceDescriptor& device) {
     attach(device);
@@ -24,25 +17,16 @@ void FakeUsbApi::arrive(const UsbDeviceDescriptor& device) {
 }
 
 void FakeUsbApi::leave(const UsbDeviceDescriptor& device) {
-    {
-        std::lock_guard lock(mutex_);
-        std::erase_if(attached_,
-                      [&](const auto& a) { return a.idVendor == device.idVendor && a.idProduct == device.idProduct; });
-    }
+    std::unique_lock lock(mutex_);
+    std::erase_if(attached_, [&](const auto& a) { return a.idVendor == device.idVendor && a.idProduct == device.idProduct; });
+    lock.unlock();
     queue(device, HotplugEvent::left);
 }
 
 void FakeUsbApi::queue(const UsbDeviceDescriptor& device, HotplugEvent kind) {
-    {
-        std::lock_guard lock(mutex_);
-        events_.emplace_back(device, kind);
-    }
-    queued_.notify_all();
-}
-
-void FakeUsbApi::setWaitsForEvents(bool waits) {
     std::lock_guard lock(mutex_);
-    waitsForEvents_ = waits;
+    events_.emplace_back(device, kind);
+    queued_.notify_all();
 }
 
 void FakeUsbApi::handleEventsTimeout(int timeoutMs) {
@@ -53,14 +37,9 @@ void FakeUsbApi::handleEventsTimeout(int timeoutMs) {
     auto handler = handler_;
     lock.unlock();
     if (due.empty() && !waits) Clock::current().sleepForMs(timeoutMs);
-    if (handler) {
-        for (const auto& [device, kind] : due) handler(device, kind);
+    for (const auto& [device, kind] : due) {
+        if (handler) handler(device, kind);
     }
-}
-
-void FakeUsbApi::registerHotplugHandler(HotplugHandler handler) {
-    std::lock_guard lock(mutex_);
-    handler_ = std::move(handler);
 }
 
 long FakeUsbApi::deviceDescriptors(std::vector<UsbDeviceDescriptor>& descriptors) {

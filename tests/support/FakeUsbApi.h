@@ -24,15 +24,15 @@ inline UsbDeviceDescriptor usbDescriptor(uint16_t vendorID, uint16_t productID) 
 // briefly on the real clock for one to be queued. Thread-safe.
 class FakeUsbApi final : public UsbApi {
 public:
-    void attach(const UsbDeviceDescriptor& device);
+    void attach(const UsbDeviceDescriptor& device) { std::lock_guard lock(mutex_); attached_.push_back(device); }
     void arrive(const UsbDeviceDescriptor& device);
     void leave(const UsbDeviceDescriptor& device);
-    void setWaitsForEvents(bool waits);
+    void setWaitsForEvents(bool waits) { std::lock_guard lock(mutex_); waitsForEvents_ = waits; }
 
     int init() override { return 0; }
     void exit() override { ++exitCount; }
     void handleEventsTimeout(int timeoutMs) override;
-    void registerHotplugHandler(HotplugHandler handler) override;
+    void registerHotplugHandler(HotplugHandler handler) override { std::lock_guard lock(mutex_); handler_ = std::move(handler); }
     long deviceDescriptors(std::vector<UsbDeviceDescriptor>& descriptors) override;
 
     std::atomic<int> exitCount{0};
