@@ -2,25 +2,19 @@
 
 #include <cmath>
 
-#include "platform/Clock.h"
 #include "tracking/TouchConfiguration.h"
 
 namespace touchlane {
 
 namespace {
 
-// How far a tapping finger may move, device units.
-constexpr double tapMaxDisplacement = 200.0;
-
-// Steps shared by both one-finger taps: a short, finished touch of one finger that
-// stayed put. Answers that finger.
+// A finished touch of one finger that stayed where it landed. However long it was
+// held, it is a tap: a touch held for the long press was taken by it already, and
+// every still press must be answered. Answers that finger.
 std::shared_ptr<TrackedTouchPoint> oneFingerTapPoint(const TouchSequence& sequence) {
-    if (sequence.maxTouchesInWindow() != 1 || sequence.state() != TouchSequenceState::ended ||
-        !(sequence.duration() < TouchConfiguration::tapMaxDuration)) {
-        return nullptr;
-    }
+    if (sequence.maxTouchesInWindow() != 1 || sequence.state() != TouchSequenceState::ended) return nullptr;
     const auto points = sequence.allPoints();
-    if (points.size() != 1 || points.front()->displacement() > tapMaxDisplacement) return nullptr;
+    if (points.size() != 1 || points.front()->displacement() > TouchConfiguration::tapMaxDisplacement) return nullptr;
     return points.front();
 }
 
@@ -28,11 +22,25 @@ bool followsWithin(const TouchSequence& sequence, const RecognizedSequenceRecord
     return sequence.startTimestamp() - record.endTimestamp < interval;
 }
 
+// The click before this tap when the tap continues its series: one finger, soon
+// after and close by, as a mouse counts clicks.
+std::optional<RecognizedSequenceRecord> tapSeriesPredecessor(const TouchSequence& sequence, const Point& point,
+                                                             const TouchBuffer& buffer) {
+    const auto last = buffer.lastRecognizedSequence();
+    if (!last || last->initialTouchCount != 1 || last->tapCount < 1 ||
+        !followsWithin(sequence, *last, TouchConfiguration::singleDoubleTapInterval)) {
+        return std::nullopt;
+    }
+    const double distance = std::hypot(point.x - last->centerPointMac.x, point.y - last->centerPointMac.y);
+    if (distance > TouchConfiguration::tapSeriesMaxDistance) return std::nullopt;
+    return last;
+}
+
 // Steps shared by both two-finger taps: a short, finished, still touch of two
 // fingers. Answers its centre.
 std::optional<Point> twoFingerTapCenter(const TouchSequence& sequence) {
     if (sequence.maxTouchesInWindow() != 2 || sequence.state() != TouchSequenceState::ended ||
-        !(sequence.duration() < TouchConfiguration::tapMaxDuration)) {
+        !(sequence.duration() < TouchConfiguration::twoFingerTapMaxDuration)) {
         return std::nullopt;
     }
     if (!sequence.twoFingerTrackedPoints() || !sequence.isTwoFingerStationary()) return std::nullopt;
@@ -61,13 +69,12 @@ std::optional<GestureRecognitionResult> SingleTapRecognizer::recognize(const std
                                                                        const TouchBuffer& buffer) {
     const auto point = oneFingerTapPoint(*sequence);
     if (!point) return std::nullopt;
-    // A tap right after a tap belongs to the double-tap recognizer (or to nobody).
-    if (const auto last = buffer.lastRecognizedSequence();
-        last && (last->gestureType == GestureType::singleTap || last->gestureType == GestureType::singleDoubleTap) &&
-        followsWithin(*sequence, *last, TouchConfiguration::singleDoubleTapInterval)) {
-        return std::nullopt;
-    }
-    return makeScreenResult(sequence, GestureState::ended, 0.9f, 0, 0, 0, 0, 0, screenPoint(point->lastPosition()));
+    const Point where = screenPoint(point->lastPosition());
+    // A tap continuing a series belongs to the double-tap recognizer.
+    if (tapSeriesPredecessor(*sequence, where, buffer)) return std::nullopt;
+    auto result = makeScreenResult(sequence, GestureState::ended, 0.9f, 0, 0, 0, 0, 0, where);
+    result.tapCount = 1;
+    return result;
 }
 
 SingleDoubleTapRecognizer::SingleDoubleTapRecognizer()
@@ -78,15 +85,14 @@ std::optional<GestureRecognitionResult> SingleDoubleTapRecognizer::recognize(
     const std::shared_ptr<TouchSequence>& sequence, const TouchBuffer& buffer) {
     const auto point = oneFingerTapPoint(*sequence);
     if (!point) return std::nullopt;
-    // Only a tap that clicked can be the first half of a double click: a touch held
-    // too long for a tap (recorded as none) clicked nothing, so the tap after it
-    // is a first click of its own.
-    const auto last = buffer.lastRecognizedSequence();
-    if (!last || last->gestureType != GestureType::singleTap ||
-        last->initialTouchCount != 1 || !followsWithin(*sequence, *last, TouchConfiguration::singleDoubleTapInterval)) {
-        return std::nullopt;
-    }
-    return makeScreenResult(sequence, GestureState::ended, 0.95f, 0, 0, 0, 0, 0, screenPoint(point->lastPosition()));
+    const Point where = screenPoint(point->lastPosition());
+    // Only a tap that clicked continues a series: a touch recorded as none (a lift
+    // report alone, a touch that moved) clicked nothing.
+    const auto previous = tapSeriesPredecessor(*sequence, where, buffer);
+    if (!previous) return std::nullopt;
+    auto result = makeScreenResult(sequence, GestureState::ended, 0.95f, 0, 0, 0, 0, 0, where);
+    result.tapCount = previous->tapCount + 1;
+    return result;
 }
 
 DoubleTapRecognizer::DoubleTapRecognizer()
@@ -123,20 +129,23 @@ std::optional<GestureRecognitionResult> LongPressRecognizer::recognize(const std
     // Tracking belongs to the touch that started it; a later touch starts afresh.
     if (trackingSequenceId_ && *trackingSequenceId_ != sequence->sequenceId()) reset();
     if (hasDetected_) return std::nullopt;
-    const TouchPosition& last = points.front()->lastPosition();
-    const double now = Clock::current().mediaTimeMs();
+    const auto& finger = *points.front();
     if (!trackingStartTime_) {
-        trackingStartTime_ = now;
+        // Timed from the first frame seen; time comes with the frames.
+        trackingStartTime_ = finger.lastTimestamp();
         trackingSequenceId_ = sequence->sequenceId();
-        trackingPosition_ = {static_cast<double>(last.x), static_cast<double>(last.y)};
+        const TouchPosition& landed = finger.positions().front();
+        trackingPosition_ = {static_cast<double>(landed.x), static_cast<double>(landed.y)};
         return std::nullopt;
     }
-    if (std::hypot(last.x - trackingPosition_.x, last.y - trackingPosition_.y) >=
-        TouchConfiguration::movementTolerance) {
-        reset();  // the next frame starts tracking afresh
+    // Jitter is measured from where the finger landed, not frame to frame: a real
+    // frame's noise would otherwise restart the hold for ever.
+    if (finger.displacement() > TouchConfiguration::tapMaxDisplacement) {
+        // Moved off: a drag, never a long press of this touch.
+        hasDetected_ = true;
         return std::nullopt;
     }
-    if (now - *trackingStartTime_ < TouchConfiguration::longPressMinimumHold) return std::nullopt;
+    if (finger.lastTimestamp() - *trackingStartTime_ < TouchConfiguration::longPressMinimumHold) return std::nullopt;
     hasDetected_ = true;
     return makeScreenResult(sequence, GestureState::ended, 0.95f, 0, 0, 0, 0, 0,
                             screenPoint(trackingPosition_.x, trackingPosition_.y), GestureType::longPress);

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <fmt/format.h>
 
 #include "logging/Logger.h"
@@ -49,7 +51,7 @@ void TouchEventRouter::dispatchGesture(const GestureRecognitionResult& result) {
             if (const auto finger = firstFinger()) simulateSingleTouchClick(*finger);
             break;
         case GestureType::singleDoubleTap:
-            if (const auto finger = firstFinger()) simulateSingleTouchDoubleClick(*finger, false);
+            if (const auto finger = firstFinger()) simulateSingleTouchDoubleClick(*finger, result.tapCount, false);
             break;
         case GestureType::doubleTap:
             dispatchDoubleTapGesture(result);
@@ -85,12 +87,13 @@ void TouchEventRouter::simulateSingleTouchClick(const TrackedTouchPoint& finger)
     log("Simulated single touch click at " + pointText(point));
 }
 
-void TouchEventRouter::simulateSingleTouchDoubleClick(const TrackedTouchPoint& finger, bool firstClickPosted) {
+void TouchEventRouter::simulateSingleTouchDoubleClick(const TrackedTouchPoint& finger, int64_t tapCount,
+                                                      bool earlierClickPosted) {
     const Point point = macPointOf(finger);
-    if (firstClickPosted) {
-        // The first tap has clicked already; a full double click now would be a
-        // third press that desktops counting clicks by timing take for a triple click.
-        MouseSimulator::doMouseClick(point, 2);
+    if (earlierClickPosted || tapCount > 2) {
+        // The earlier taps have clicked already; posting their clicks again would
+        // count as more presses than the finger made.
+        MouseSimulator::doMouseClick(point, std::max<int64_t>(tapCount, 2));
     } else {
         MouseSimulator::doMouseLeftDoubleClick(point);
     }
@@ -128,6 +131,8 @@ void TouchEventRouter::dispatchDragGesture(const GestureRecognitionResult& resul
             if (!frame->touchDataArray || frame->touchDataArray->empty()) continue;
             if (const auto& contact = frame->touchDataArray->front()) singleTouchHandler_->handleSingleTouchEvent(*contact);
         }
+        // A finger whose lift report was lost ended without a lift contact to replay.
+        if (sequence->hasEnded()) singleTouchHandler_->finishTouch();
     }
     log("Dispatched: Drag");
 }

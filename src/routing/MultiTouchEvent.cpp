@@ -26,6 +26,10 @@ struct TransientState {
     bool magnificationBegan = false;
     double pendingRotation = 0;
     bool rotationBegan = false;
+    // Whether the began phase of a scroll or a desktop swipe has been posted: a
+    // stream that never began must not end, one that began must.
+    bool scrollBegan = false;
+    bool dockSwipeBegan = false;
 };
 
 std::mutex stateMutex;
@@ -67,7 +71,19 @@ double rotationDegrees(double radians) {
 double fractionOf(double offset, double dimension) { return dimension != 0 ? offset / dimension : 0.0; }
 
 void postDockSwipe(double delta, int64_t type, bool inverted, TrackpadState s) {
-    if (auto phase = phaseCode(s)) TouchSimulator::postDockSwipeEventWithDelta(delta, type, *phase, inverted);
+    auto phase = phaseCode(s);
+    if (!phase) return;
+    {
+        std::lock_guard lock(stateMutex);
+        if (s == TrackpadState::begin) {
+            state.dockSwipeBegan = true;
+        } else if (!state.dockSwipeBegan) {
+            return;
+        } else if (s == TrackpadState::ended) {
+            state.dockSwipeBegan = false;
+        }
+    }
+    TouchSimulator::postDockSwipeEventWithDelta(delta, type, *phase, inverted);
 }
 
 Rect displayBounds() { return WindowSystem::current().mainDisplayBounds(); }
@@ -78,6 +94,7 @@ void MultiTouchEvent::scrollWithDx(double dx, double dy, TrackpadState s) {
     log("Scroll trackState = ", caseName(s), ", dx = ", decimal(dx), ", dy = ", decimal(dy));
     int64_t wholeX = 0;
     int64_t wholeY = 0;
+    std::optional<uint16_t> phase;
     {
         std::lock_guard lock(stateMutex);
         const bool begins = s == TrackpadState::begin;
@@ -88,11 +105,18 @@ void MultiTouchEvent::scrollWithDx(double dx, double dy, TrackpadState s) {
         const bool ends = s == TrackpadState::ended;
         state.scrollResidualX = ends || !std::isfinite(sumX) ? 0 : sumX - double(wholeX);
         state.scrollResidualY = ends || !std::isfinite(sumY) ? 0 : sumY - double(wholeY);
+        if (ends) {
+            // Only a scroll that began is ended.
+            if (state.scrollBegan) phase = kPhaseEnded;
+            state.scrollBegan = false;
+        } else if (s != TrackpadState::none && (wholeX != 0 || wholeY != 0)) {
+            // Nothing is posted until the fingers have moved a whole point; the first
+            // movement then begins the scroll.
+            phase = state.scrollBegan ? kPhaseChanged : kPhaseBegan;
+            state.scrollBegan = true;
+        }
     }
-    if (s != TrackpadState::ended && wholeX == 0 && wholeY == 0) return;
-    if (auto phase = phaseCode(s)) {
-        GestureScrollSimulator::postGestureScrollEventWithDeltaX(wholeX, wholeY, *phase, false, false);
-    }
+    if (phase) GestureScrollSimulator::postGestureScrollEventWithDeltaX(wholeX, wholeY, *phase, false, false);
 }
 
 void MultiTouchEvent::zoomWithOffset(double m, TrackpadState s) {

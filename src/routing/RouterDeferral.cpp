@@ -4,8 +4,10 @@
 
 #include "logging/Logger.h"
 #include "platform/Clock.h"
+#include "gestures/MotionFloor.h"
 #include "routing/LiveGestureClassifier.h"
 #include "routing/TouchEventRouter.h"
+#include "tracking/GestureRemoteToMacMapper.h"
 #include "tracking/TouchConfiguration.h"
 
 namespace touchlane {
@@ -111,7 +113,7 @@ void TouchEventRouter::finalizePendingTwoFingerRightClickUpgradeIfNeeded(
 bool TouchEventRouter::tryUpgradeLockedContinuousGesture(const TouchSequence& sequence, int64_t latestTouchCount) {
     if (!lock_.mayUpgrade(latestTouchCount, now())) return false;
     const TrackedPointList fingers = sequence.sortedActivePoints();
-    if (fingers.size() <= 2) return false;
+    if (fingers.size() <= 2 || !movedPastNoiseFloor(fingers, GestureRemoteToMacMapper::currentBounds())) return false;
     const auto upgrade = detectMultiFingerLiveGestureType(fingers, debugMode_);
     if (!upgrade || *upgrade == GestureType::none || !lock_.acceptsUpgradeTo(*upgrade, latestTouchCount)) return false;
 

@@ -1,10 +1,12 @@
 #include <fmt/format.h>
 
+#include "gestures/MotionFloor.h"
 #include "logging/Logger.h"
 #include "routing/RoutingText.h"
 #include "routing/TouchEventRouter.h"
 #include "routing/TwoFingerMissDiagnostics.h"
 #include "tracking/DecimalFormat.h"
+#include "tracking/GestureRemoteToMacMapper.h"
 
 namespace touchlane {
 
@@ -106,10 +108,12 @@ std::optional<GestureType> TouchEventRouter::handleRecognizedSequence(
             closeContinuousGestureFromFinishedSequence(type, *sequence);
         }
     } else if (type == GestureType::singleDoubleTap) {
-        const bool firstClickPosted = previous && singleTouchDeferral_.lastFiredSequenceId() == previous->sequenceId;
+        // Later taps of a series follow a click that was posted at once.
+        const bool earlierClickPosted =
+            previous && (previous->tapCount >= 2 || singleTouchDeferral_.lastFiredSequenceId() == previous->sequenceId);
         cancelDeferredSingleTouchDispatch("upgraded to single double tap");
         const auto fingers = sequence->allPoints();
-        if (!fingers.empty()) simulateSingleTouchDoubleClick(*fingers.front(), firstClickPosted);
+        if (!fingers.empty()) simulateSingleTouchDoubleClick(*fingers.front(), result.tapCount, earlierClickPosted);
     } else if (type == GestureType::doubleTap) {
         if (const auto earlier = rightClickDeferral_.take()) dispatchDoubleTapGesture(*earlier);
         scheduleDeferredTwoFingerRightClick(result);
@@ -127,6 +131,15 @@ std::optional<GestureRecognitionResult> TouchEventRouter::normalizeRecognizedRes
     const std::optional<GestureRecognitionResult>& result, const TouchSequence& sequence) const {
     if (!result) return std::nullopt;
     const GestureType type = result->gestureType;
+    if (touchedByPalm(sequence)) {
+        log(fmt::format("Suppressing {} touched by a palm", caseName(type)));
+        return std::nullopt;
+    }
+    if (sequence.maxTouchesInWindow() >= 2 && isContinuousGesture(type) &&
+        !movedPastNoiseFloor(sequence.allPoints(), GestureRemoteToMacMapper::currentBounds())) {
+        log(fmt::format("Suppressing {} of fingers that did not move", caseName(type)));
+        return std::nullopt;
+    }
     if (sequence.maxTouchesInWindow() >= 2 && !sequence.hasEnded() && isContinuousGesture(type)) {
         // Continuous multi-finger gestures start only through the live lock.
         log(fmt::format("Suppressing buffered continuous gesture before router lock: {}", caseName(type)));

@@ -4,8 +4,10 @@
 
 #include "logging/Logger.h"
 #include "platform/Clock.h"
+#include "gestures/MotionFloor.h"
 #include "routing/LiveGestureClassifier.h"
 #include "routing/TrackpadActions.h"
+#include "tracking/GestureRemoteToMacMapper.h"
 #include "tracking/TouchConfiguration.h"
 
 namespace touchlane {
@@ -20,7 +22,8 @@ TouchEventRouter::TouchEventRouter(Passkey)
     : singleTouchHandler_(SingleTouchEvent::create()),
       routerQueue_(makeSerialQueue("com.touch.router.refactored")),
       rightClickDeferral_(routerQueue_),
-      singleTouchDeferral_(routerQueue_) {}
+      singleTouchDeferral_(routerQueue_),
+      silenceTimer_(routerQueue_) {}
 
 TouchEventRouter::~TouchEventRouter() = default;
 
@@ -55,6 +58,7 @@ void TouchEventRouter::route(const std::shared_ptr<BaseModel>& model) {
 void TouchEventRouter::processMultiTouchModel(const std::shared_ptr<MultiTouchModel>& frame) {
     const int count = frame->count;
     log(fmt::format("Received touch data: count={}", count));
+    watchForSilence(*frame);
     if (count > 1) {
         cancelDeferredSingleTouchDispatch("promoted to multi-touch");
         releaseInterruptedDrag();
@@ -63,10 +67,12 @@ void TouchEventRouter::processMultiTouchModel(const std::shared_ptr<MultiTouchMo
         log("Sealing unlatched multi-touch sequence before touch-count downgrade");
         buffer_.currentSequence()->markEnded();
         const auto recognized = processBufferedSequence();
-        // The finger left over from a two-finger tap belongs to that tap: on its
-        // own it would click when it lifts.
+        // The finger left over from a touch of several fingers belongs to that
+        // touch: on its own it would click (or drag) when it lifts.
         if (recognized == GestureType::doubleTap || recognized == GestureType::doubleDoubleTap) {
             remainderFilter_.startDropping(TouchRemainderFilter::State::droppingTapTail);
+        } else if (!nothingTouches(*frame)) {
+            remainderFilter_.startDropping(TouchRemainderFilter::State::droppingMultiTouchRemainder);
         }
     }
     if (shouldIgnoreSingleTouchTail(*frame)) {
@@ -162,9 +168,17 @@ void TouchEventRouter::handleUnlockedFrame(const std::shared_ptr<MultiTouchModel
 
 void TouchEventRouter::tryLockLiveGesture(const std::shared_ptr<MultiTouchModel>& frame) {
     const auto sequence = buffer_.currentSequence();
-    if (!sequence) return;
-    if (sequence->maxTouchesInWindow() <= 1 || sequence->duration() < TouchConfiguration::bufferWindow) return;
-    if (shouldProtectPendingTwoFingerDoubleTapCandidate(*sequence)) return;
+    if (!sequence || sequence->maxTouchesInWindow() <= 1) return;
+    if (sequence->duration() >= TouchConfiguration::bufferWindow &&
+        shouldProtectPendingTwoFingerDoubleTapCandidate(*sequence)) {
+        return;
+    }
+    // Resting fingers, jitter and palms never start a gesture. Real motion does,
+    // however soon after the landing: a quick flick is over within the buffer window.
+    if (touchedByPalm(*sequence) ||
+        !movedPastNoiseFloor(sequence->sortedActivePoints(), GestureRemoteToMacMapper::currentBounds())) {
+        return;
+    }
     const GestureType type = detectLiveGestureType(*sequence, debugMode_);
     if (type == GestureType::none) return;
     if (rightClickDeferral_.isSuspended()) {
@@ -229,7 +243,50 @@ void TouchEventRouter::performDeviceReset() {
     buffer_.discardCurrentSequence();
     buffer_.clearRecognizedSequences();
     remainderFilter_.reset();
+    silenceTimer_.cancel();
+    contactTimeout_.reset();
     log("Touch router device state reset");
+}
+
+void TouchEventRouter::watchForSilence(const MultiTouchModel& frame) {
+    if (const auto delay = contactTimeout_.noteFrame(now(), !nothingTouches(frame))) armSilenceTimer(*delay);
+}
+
+void TouchEventRouter::armSilenceTimer(double delayMs) {
+    silenceTimer_.arm(delayMs, [weakSelf = weak_from_this()] {
+        if (auto self = weakSelf.lock()) self->silenceTimerFired();
+    });
+}
+
+void TouchEventRouter::silenceTimerFired() {
+    const auto fired = contactTimeout_.timerFired(now());
+    if (fired.rearmAfterMs) armSilenceTimer(*fired.rearmAfterMs);
+    if (fired.silent) liftEveryContactAfterSilence();
+}
+
+void TouchEventRouter::liftEveryContactAfterSilence() {
+    // The frame the device should have sent: every finger still down, lifted where
+    // it was last seen. It ends the touch through the same path as a real lift.
+    auto lift = std::make_shared<MultiTouchModel>();
+    lift->touchDataArray.emplace();
+    if (const auto& sequence = buffer_.currentSequence()) {
+        for (const auto& point : sequence->activePoints()) {
+            auto contact = std::make_shared<TouchPointModel>();
+            contact->x = point->lastPosition().x;
+            contact->y = point->lastPosition().y;
+            contact->index = point->rawIndex();
+            contact->touchState = kTouchStateLifted;
+            lift->touchDataArray->push_back(std::move(contact));
+        }
+    }
+    // A drag whose last piece was dispatched holds its button with no sequence left.
+    if (lift->touchDataArray->empty()) releaseInterruptedDrag();
+    const bool dropping = remainderFilter_.state() != TouchRemainderFilter::State::passing;
+    if (lift->touchDataArray->empty() && !dropping && lock_.state() == GestureLock::State::unlocked) return;
+    lift->count = static_cast<uint8_t>(lift->touchDataArray->size());
+    log(fmt::format("No touch report for {:.0f}ms: lifting {} contacts", TouchConfiguration::contactTimeout,
+                    lift->touchDataArray->size()));
+    processMultiTouchModel(lift);
 }
 
 }  // namespace touchlane

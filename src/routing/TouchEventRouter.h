@@ -8,6 +8,7 @@
 #include "gestures/GestureRecognizerManager.h"
 #include "input/TouchDataSink.h"
 #include "platform/DispatchQueue.h"
+#include "routing/ContactTimeout.h"
 #include "routing/DeferredSingleTouchDispatch.h"
 #include "routing/DeferredTwoFingerRightClick.h"
 #include "routing/GestureLock.h"
@@ -15,6 +16,7 @@
 #include "routing/SingleTouchEvent.h"
 #include "routing/TouchRemainderFilter.h"
 #include "tracking/TouchBuffer.h"
+#include "tracking/TouchConfiguration.h"
 
 namespace touchlane {
 
@@ -83,6 +85,12 @@ private:
     void finishOngoingContinuousGesture(std::string_view reason);
     void performDeviceReset();
 
+    // Lost lifts.
+    void watchForSilence(const MultiTouchModel& frame);
+    void armSilenceTimer(double delayMs);
+    void silenceTimerFired();
+    void liftEveryContactAfterSilence();
+
     // Deferral and upgrades.
     bool tryUpgradeLockedContinuousGesture(const TouchSequence& sequence, int64_t latestTouchCount);
     std::optional<GestureRecognitionResult> normalizeRecognizedResult(
@@ -101,7 +109,7 @@ private:
     // Dispatch.
     void dispatchGesture(const GestureRecognitionResult& result);
     void simulateSingleTouchClick(const TrackedTouchPoint& finger);
-    void simulateSingleTouchDoubleClick(const TrackedTouchPoint& finger, bool firstClickPosted);
+    void simulateSingleTouchDoubleClick(const TrackedTouchPoint& finger, int64_t tapCount, bool earlierClickPosted);
     void dispatchDoubleTapGesture(const GestureRecognitionResult& result);
     void dispatchDoubleDoubleTapGesture(const GestureRecognitionResult& result);
     void dispatchMultiTouchGesture(const GestureRecognitionResult& result);
@@ -125,6 +133,8 @@ private:
     DeferredSingleTouchDispatch singleTouchDeferral_;
     bool twoFingerSessionHadMovement_ = false;
     TouchRemainderFilter remainderFilter_;
+    ContactTimeout contactTimeout_{TouchConfiguration::contactTimeout};
+    RouterTimer silenceTimer_;
 };
 
 }  // namespace touchlane

@@ -16,9 +16,9 @@ std::optional<std::string_view> TouchRemainderFilter::drop(const MultiTouchModel
         state_ = State::passing;
         return std::nullopt;
     }
-    const std::string_view line = state_ == State::droppingQuietPeriodTouch
-                                      ? "Single touch suppressed after continuous gesture"
-                                      : "Ignoring remaining finger of two-finger tap";
+    const std::string_view line = state_ == State::droppingQuietPeriodTouch ? "Single touch suppressed after continuous gesture"
+                                  : state_ == State::droppingTapTail        ? "Ignoring remaining finger of two-finger tap"
+                                                                            : "Ignoring remaining finger of multi-finger touch";
     if (nothingTouches(frame)) state_ = State::passing;
     return line;
 }

@@ -8,8 +8,9 @@
 namespace touchlane {
 
 // Drops the rest of a one-finger touch whose meaning is already settled: the
-// finger left over from a two-finger tap, or a finger that touched during the
-// quiet period after a continuous gesture. Letting its later frames through would
+// finger left over from a two-finger tap or from any other touch of several
+// fingers, or a finger that touched during the quiet period after a continuous
+// gesture. Letting its later frames through would
 // start a new touch that clicks (or merges with the next one).
 //
 //   passing  --startDropping-->               dropping (with its reason)
@@ -18,7 +19,7 @@ namespace touchlane {
 //   dropping --frame of two or more contacts-> passing  (a new gesture: the frame goes on)
 class TouchRemainderFilter {
 public:
-    enum class State { passing, droppingTapTail, droppingQuietPeriodTouch };
+    enum class State { passing, droppingTapTail, droppingMultiTouchRemainder, droppingQuietPeriodTouch };
 
     State state() const { return state_; }
     void startDropping(State reason) { state_ = reason; }

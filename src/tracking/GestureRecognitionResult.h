@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "platform/Geometry.h"
@@ -23,6 +24,9 @@ struct GestureRecognitionResult {
     double swipeOffset = 0;
     GestureState gestureState = GestureState::ended;
     Point centerPoint;
+    // Place of a one-finger tap in its series of quick taps (1 for a first click,
+    // 2 for a double click, ...); 0 for everything else.
+    int64_t tapCount = 0;
 
     GestureRecognitionResult() = default;
 

@@ -46,7 +46,7 @@ void TouchBuffer::recordRecognizedSequence(const GestureRecognitionResult& resul
     if (!sequence) return;  // nothing to pair a later tap with
     recognizedSequences_.push_back({sequence->sequenceId(), result.gestureType, sequence->maxTouchesInWindow(),
                                     sequence->startTimestamp(), sequence->endTimestamp().value_or(result.timestamp),
-                                    result.centerPoint});
+                                    result.centerPoint, result.tapCount});
     if (static_cast<int64_t>(recognizedSequences_.size()) > maxHistoryCount) {
         recognizedSequences_.erase(recognizedSequences_.begin());
     }

@@ -23,6 +23,7 @@ struct RecognizedSequenceRecord {
     double startTimestamp = 0;
     double endTimestamp = 0;
     Point centerPointMac;
+    int64_t tapCount = 0;  // the result's place in a series of quick taps
 
     double duration() const { return endTimestamp - startTimestamp; }
 };

@@ -9,6 +9,10 @@ struct TouchConfiguration {
 
     // Taps.
     static constexpr double tapMaxDuration = 300.0;
+    // Two fingers held for a tap land and lift up to about 40 ms apart each, and
+    // the touch is only over once the first of them lifts: a tap held 300 ms lasts
+    // up to 400 ms from the first landing.
+    static constexpr double twoFingerTapMaxDuration = tapMaxDuration + 100.0;
     static constexpr double singleDoubleTapInterval = 300.0;
     static constexpr double twoFingerDoubleTapInterval = 400.0;
     static constexpr double twoFingerDoubleTapDistance = 50.0;  // points
@@ -61,6 +65,34 @@ struct TouchConfiguration {
     static constexpr double radialMotionMinRatio = 1.12;
 
     static constexpr double longPressMinimumHold = 400.0;
+
+    // Real frames jitter by tens of units a frame, drop reports and carry resting
+    // hands; these floors keep noise from becoming gestures.
+
+    // A tapping or long-pressing finger stays within this distance of where it
+    // landed (units): jitter of +-40 units and a finger rolling as it lifts stay
+    // inside, a deliberate drag leaves it within a few frames.
+    static constexpr double tapMaxDisplacement = 200.0;
+    // Quick taps continue a click series (click state 2, 3, ...) while each lands
+    // this close to the one before (points): about a fingertip on a large display,
+    // so neighbouring keys of an on-screen keypad start series of their own.
+    static constexpr double tapSeriesMaxDistance = 40.0;
+    // Two fingers lock a scroll, pinch or rotation only after one of them moved this
+    // far from where it landed (points). Jitter of +-40 units is at most 2.4 points
+    // and fingers settling as they land or lift about 3; a deliberate scroll passes
+    // 8 points within a few tens of ms.
+    static constexpr double twoFingerMotionFloor = 8.0;
+    // Three or more fingers start a desktop action only once they travelled this far
+    // on average from where they landed (points): a hand resting or leaning on the
+    // frame never does, a swipe passes it early.
+    static constexpr double multiFingerActionDistance = 40.0;
+    // A contact this wide or high (units) is a palm, the side of a hand or an object,
+    // not a finger: fingertips report a few hundred units even on small frames.
+    static constexpr double palmMinSide = 1500.0;
+    // With no report for this long every contact counts as lifted (ms). Frames report
+    // every 5 to 20 ms while touched and recorded touchscreens paused at most 170 ms
+    // mid-touch, so only a lost lift gets this far.
+    static constexpr double contactTimeout = 300.0;
 };
 
 }  // namespace touchlane

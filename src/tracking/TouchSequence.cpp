@@ -29,7 +29,9 @@ void TouchSequence::addFrame(const std::shared_ptr<MultiTouchModel>& frame, doub
 
     TouchPointList touches;
     for (const auto& touch : *stored->touchDataArray) {
-        if (touch) touches.push_back(touch);
+        if (!touch) continue;
+        touches.push_back(touch);
+        largestContactSide_ = std::max({largestContactSide_, double(touch->width), double(touch->height)});
     }
     const auto n = static_cast<int64_t>(touches.size());
     const bool twoFingerContext = isTwoFingerContext(n);
@@ -48,8 +50,23 @@ void TouchSequence::addFrame(const std::shared_ptr<MultiTouchModel>& frame, doub
         trackedPoints_[identifier] = std::make_shared<TrackedTouchPoint>(identifier, *entry.touch, timestamp);
         kept.insert(identifier);
     }
+    liftMissingFingers(kept, timestamp);
     if (twoFingerContext && n == 2) compactTwoFingerTrackedPoints(kept);
     refreshState();
+}
+
+void TouchSequence::liftMissingFingers(const std::set<uint8_t>& seen, double timestamp) {
+    for (const auto& [identifier, point] : trackedPoints_) {
+        if (point->isEnded() || seen.contains(identifier)) continue;
+        // Every frame lists every contact still down, so a finger missing from one
+        // has lifted and its lift report was lost: it lifts where it was last seen.
+        TouchPointModel lift;
+        lift.x = point->lastPosition().x;
+        lift.y = point->lastPosition().y;
+        lift.index = point->rawIndex();
+        lift.touchState = kTouchStateLifted;
+        point->update(lift, timestamp);
+    }
 }
 
 void TouchSequence::refreshState() {

@@ -93,8 +93,12 @@ public:
     // The newest single contact is much larger than the single contacts just before
     // it: more fingers are about to be reported.
     bool isContactSizeSurge() const;
+    // The largest width or height any contact of the sequence reported (units).
+    double largestContactSide() const { return largestContactSide_; }
 
 private:
+    // Ends every active finger that is not among `seen`.
+    void liftMissingFingers(const std::set<uint8_t>& seen, double timestamp);
     AlignedPathTracker& pathTracker(const std::shared_ptr<TrackedTouchPoint>& first,
                                     const std::shared_ptr<TrackedTouchPoint>& second) const;
 
@@ -108,6 +112,7 @@ private:
     uint8_t nextTrackedIdentifier_ = 0;
 
     int64_t maxFrameTouchCount_ = 0;
+    double largestContactSide_ = 0;
     // Running path metrics of the finger pairs asked about most recently.
     mutable std::vector<AlignedPathTracker> pathTrackers_;
 };
