@@ -4,6 +4,7 @@
 
 #include <fmt/format.h>
 
+#include "scenarios/NoisyTrace.h"
 #include "scenarios/Scenario.h"
 #include "synthesis/EventActionTable.h"
 
@@ -71,6 +72,27 @@ TEST(MultiFingerScenario, SixSlotFormatCarriesTapsAndLargeFrames) {
     seven.insert(seven.end(), {{5, 21000, 15000}, {6, 23000, 16000}, {7, 10000, 17000}});
     auto swipe = play(glide(1000, 300, shifted(seven, 0, -8000), true, 10, "g1frame"));
     EXPECT_EQ(logLines(swipe, "Complete data parsed, total touch points: 7"), 32u);
+}
+
+TEST(MultiFingerScenario, NoisySwipesPressTheirKeysOnceAndTheirLastFingerNothing) {
+    std::mt19937 rng(1306);
+    for (int trial = 0; trial < 120; ++trial) {
+        // Three or four fingers swipe left by 200 to 400 points, landing up to 40 ms
+        // apart; one of them lifts 15 to 60 ms after the others.
+        const int count = 3 + trial % 2;
+        const double duration = uniform(rng, 200, 400), travel = unitsX(uniform(rng, 200, 400));
+        std::vector<NoisyFinger> hand;
+        for (int i = 0; i < count; ++i) {
+            const double x = 18000 + 2500 * i, y = 16000 + uniform(rng, -1000, 1000);
+            hand.push_back({i + 1, x, y, x - travel, y, uniform(rng, 0, 40), duration});
+        }
+        hand[uniformInt(rng, 0, count - 1)].liftMs += uniform(rng, 15, 60);
+        const auto trace = noisyGesture(rng, 1000, hand, {.jitter = 20});
+        const auto run = play(trace);
+        ASSERT_EQ(keysPressed(run), (Keys{DesktopKey::super, DesktopKey::pageDown})) << trace << run.eventLines;
+        ASSERT_TRUE(clicks(run).empty()) << trace << run.eventLines;
+        ASSERT_EQ(openStreams(run), "") << trace << run.eventLines;
+    }
 }
 
 }  // namespace
