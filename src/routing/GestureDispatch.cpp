@@ -170,7 +170,7 @@ void TouchEventRouter::closeContinuousGestureFromFinishedSequence(GestureType ty
 void TouchEventRouter::releaseInterruptedDrag() {
     const auto& active = recognizerManager_.activeContinuousRecognizer();
     if (active && active->gestureType() == GestureType::drag) recognizerManager_.resetActiveRecognizer();
-    if (singleTouchHandler_->previousTouchEventType() != TouchEventType::leftDrag) return;
+    if (singleTouchHandler_->phase() != SingleTouchEvent::Phase::dragging) return;
     log("Releasing the button of an interrupted drag");
     singleTouchHandler_->finishTouch();
 }

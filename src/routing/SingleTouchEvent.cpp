@@ -11,15 +11,14 @@
 #include "synthesis/WindowSystem.h"
 #include "tracking/DecimalFormat.h"
 #include "tracking/GestureRemoteToMacMapper.h"
+#include "tracking/TouchConfiguration.h"
 
 namespace touchlane {
 
 namespace {
 
-constexpr double kDragDistance = 200.0;          // device units from the touch-down point
-constexpr uint32_t kLongPressMs = 400;           // held this long within kDragDistance
-constexpr uint32_t kDoubleTapIntervalMs = 300;   // between the releases of two taps
-constexpr double kDragStartPauseMs = 5.0;        // between the button-down and the first drag
+// The touch-down gets this long to reach the window system before the first drag.
+constexpr double kDragStartPauseMs = 5.0;
 
 using Type = TouchEventType;
 
@@ -91,94 +90,120 @@ TouchEventType SingleTouchEvent::handleSingleTouchEvent(const BaseModel& model) 
         Contact contact = pen->state == PenState::down ? Contact::touching
                           : pen->state == PenState::up ? Contact::released
                                                        : Contact::other;
-        return handleContact(contact, {double(pen->x), double(pen->y)}, true);
+        return apply(contact, {double(pen->x), double(pen->y)}, true);
     }
     if (const auto* touch = dynamic_cast<const TouchPointModel*>(&model)) {
         Contact contact = touch->touchState == kTouchStateTouching ? Contact::touching
                           : touch->touchState == kTouchStateLifted ? Contact::released
                                                                    : Contact::other;
-        return handleContact(contact, {double(touch->x), double(touch->y)}, false);
+        return apply(contact, {double(touch->x), double(touch->y)}, false);
     }
-    return touchEventTypeNone_;
+    return Type::none;
+}
+
+TouchEventType SingleTouchEvent::previousTouchEventType() const {
+    switch (phase_) {
+        case Phase::pressed:
+            return Type::leftDown;
+        case Phase::dragging:
+            return Type::leftDrag;
+        case Phase::longPressed:
+            return Type::rightClick;
+        case Phase::idle:
+            break;
+    }
+    return endedAs_;
 }
 
 TouchEventType SingleTouchEvent::finishTouch() {
-    const Type s = previousTouchEventType_;
-    if (s != Type::leftDown && s != Type::leftDrag && s != Type::rightClick) return touchEventTypeNone_;
-    return handleContact(Contact::released, previousTouchPoint_, false);
+    if (phase_ == Phase::idle) return Type::none;
+    return apply(Contact::released, previousTouchPoint_, false);
 }
 
-TouchEventType SingleTouchEvent::touching(Point p) {
-    const Type s = previousTouchEventType_;
-    if (s == Type::none || s == Type::leftUp || s == Type::leftDoubleClick) {
-        firstTouchPoint_ = p;
-        touchDownTime_ = touchDownTimeStamp_.getTimeStamp();
-        return Type::leftDown;
+TouchEventType SingleTouchEvent::apply(Contact contact, Point p, bool isPen) {
+    switch (phase_) {
+        case Phase::idle:
+            if (contact == Contact::touching) {
+                firstTouchPoint_ = p;
+                previousTouchPoint_ = p;
+                touchDownTime_ = touchDownTimeStamp_.getTimeStamp();
+                phase_ = Phase::pressed;
+                return Type::leftDown;
+            }
+            // A pen lifted without a touch leaves everything as it was.
+            if (contact == Contact::released && isPen) return Type::none;
+            previousTouchPoint_ = p;
+            return endedAs_;
+        case Phase::pressed: {
+            Type answer = Type::leftDown;
+            if (contact == Contact::touching) {
+                answer = pressedAndTouching(p);
+            } else if (contact == Contact::released) {
+                answer = tapReleased();
+                post(answer == Type::leftUp ? Type::leftClick : Type::leftDoubleClick, p, false);
+                endedAs_ = answer;
+                phase_ = Phase::idle;
+            }
+            previousTouchPoint_ = p;
+            return answer;
+        }
+        case Phase::dragging:
+            previousTouchPoint_ = p;
+            if (contact == Contact::released) {
+                post(Type::leftUp, p, false);
+                endedAs_ = Type::leftUp;
+                phase_ = Phase::idle;
+                return Type::leftUp;
+            }
+            post(Type::leftDrag, p, false);
+            return Type::leftDrag;
+        case Phase::longPressed:
+            // The right click fired: the rest of the touch is swallowed untouched.
+            if (contact == Contact::touching) return Type::rightClick;
+            if (contact == Contact::released) {
+                print("The current state is long press, discard this event!");
+                endedAs_ = Type::none;
+                phase_ = Phase::idle;
+                return Type::rightClick;
+            }
+            previousTouchPoint_ = p;
+            return Type::rightClick;
     }
-    if (s != Type::leftDown) return s;
+    return Type::none;
+}
+
+TouchEventType SingleTouchEvent::pressedAndTouching(Point p) {
     print("Distance: " + formatDecimal(distance(previousTouchPoint_, p)) + ", CurrentPoint: " + pointText(p) +
           ", PreviousPoint: " + pointText(previousTouchPoint_));
     const uint32_t now = touchDownTimeStamp_.getTimeStamp();
-    if (distance(firstTouchPoint_, p) > kDragDistance) return Type::leftDrag;
-    if (elapsedBetween(now, touchDownTime_) > kLongPressMs) return Type::rightClick;
+    if (distance(firstTouchPoint_, p) > TouchConfiguration::tapMaxDisplacement) {
+        phase_ = Phase::dragging;
+        post(Type::leftDrag, p, true);
+        return Type::leftDrag;
+    }
+    if (elapsedBetween(now, touchDownTime_) > TouchConfiguration::longPressMinimumHold) {
+        phase_ = Phase::longPressed;
+        post(Type::rightClick, p, false);
+        return Type::rightClick;
+    }
     return Type::leftDown;
 }
 
-TouchEventType SingleTouchEvent::released(bool isPen, bool& answered) {
-    const Type s = previousTouchEventType_;
-    answered = false;
-    if (s == Type::leftDown) {
-        const uint32_t now = continuestTouchTimeStamp_.getTimeStamp();
-        const uint32_t last = continuestTouchTime_;
-        const bool isSecondTap = last != 0 && elapsedBetween(now, last) <= kDoubleTapIntervalMs;
-        print(fmt::format("CurrentContinuestTime: {}, ContinuestTouchTime: {}", now, last));
-        continuestTouchTime_ = touchDownTimeStamp_.getTimeStamp();
-        return isSecondTap ? Type::leftDoubleClick : Type::leftUp;
-    }
-    if (s == Type::leftDrag) return Type::leftUp;
-    if (s == Type::rightClick) {
-        print("The current state is long press, discard this event!");
-        previousTouchEventType_ = touchEventTypeNone_;
-        answered = true;
-        return Type::rightClick;
-    }
-    if (isPen) {
-        answered = true;
-        return touchEventTypeNone_;
-    }
-    return s;
+TouchEventType SingleTouchEvent::tapReleased() {
+    const uint32_t now = continuestTouchTimeStamp_.getTimeStamp();
+    const uint32_t last = continuestTouchTime_;
+    const bool isSecondTap = last != 0 && elapsedBetween(now, last) <= TouchConfiguration::singleDoubleTapInterval;
+    print(fmt::format("CurrentContinuestTime: {}, ContinuestTouchTime: {}", now, last));
+    continuestTouchTime_ = touchDownTimeStamp_.getTimeStamp();
+    return isSecondTap ? Type::leftDoubleClick : Type::leftUp;
 }
 
-TouchEventType SingleTouchEvent::handleContact(Contact contact, Point p, bool isPen) {
-    const Type s = previousTouchEventType_;
-    Type n = s;
-    if (contact == Contact::touching) {
-        // A long press already fired: the rest of its touch is swallowed untouched.
-        if (s == Type::rightClick) return Type::rightClick;
-        n = touching(p);
-    } else if (contact == Contact::released) {
-        bool answered = false;
-        n = released(isPen, answered);
-        if (answered) return n;
-    }
-
-    previousTouchPoint_ = p;
-    if (n == Type::leftDrag) {
-        post(s, Type::leftDrag, p);
-    } else if (n != Type::leftDown && n != s) {
-        const Type event = (n == Type::leftUp && s == Type::leftDown) ? Type::leftClick : n;
-        if (n == Type::leftUp || n == Type::rightClick || n == Type::leftDoubleClick) post(s, event, p);
-    }
-    previousTouchEventType_ = n;
-    return n;
-}
-
-void SingleTouchEvent::post(TouchEventType previous, TouchEventType event, Point p) {
+void SingleTouchEvent::post(TouchEventType event, Point p, bool dragStarts) {
     std::weak_ptr<SingleTouchEvent> weakSelf = weak_from_this();
     const Point first = firstTouchPoint_;
-    eventQueue_->async([weakSelf, previous, event, first, p] {
+    eventQueue_->async([weakSelf, event, first, p, dragStarts] {
         if (!weakSelf.lock()) return;
-        if (previous == Type::leftDown && event == Type::leftDrag) {
+        if (dragStarts) {
             // The drag starts where the finger went down.
             perform(Type::leftDown, first);
             Clock::current().sleepForMs(kDragStartPauseMs);
@@ -192,7 +217,8 @@ void SingleTouchEvent::cancel() {
     continuestTouchTimeStamp_.reset();
     touchDownTime_ = 0;
     continuestTouchTime_ = 0;
-    previousTouchEventType_ = touchEventTypeNone_;
+    phase_ = Phase::idle;
+    endedAs_ = Type::none;
     previousTouchPoint_ = {};
     firstTouchPoint_ = {};
 }

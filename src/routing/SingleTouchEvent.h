@@ -26,22 +26,28 @@ enum class TouchEventType : int64_t {
 };
 
 // Emulates a mouse with one contact: a pen report, or the first contact of each
-// frame of a replayed drag. A small state machine turns each contact into a
-// pointer event: a tap clicks, a second tap released within 300 ms double-clicks,
-// a touch that moves more than 200 device units drags (button down at the
-// touch-down point), and a touch held 400 ms within 200 units right-clicks once and
-// swallows the rest of that touch.
+// frame of a replayed drag. Its phase says what the contact is doing:
+//
+//   idle        --touch-->                               pressed (remembers where and when)
+//   pressed     --moved past the tap distance-->         dragging (left down at the landing, drag)
+//   pressed     --held for the long press-->             longPressed (right click)
+//   pressed     --release-->                             idle (click; click state 2 within the double-tap interval)
+//   dragging    --touch / release-->                     dragging (drag) / idle (left up)
+//   longPressed --touch / release-->                     longPressed / idle (nothing: the rest is swallowed)
 //
 // Classification runs on the caller's queue (the router's); events are posted in
 // arrival order on the handler's own serial queue "com.mouse.handle". Positions and
 // distances are device units; they become screen points only when posted.
 class SingleTouchEvent : public std::enable_shared_from_this<SingleTouchEvent> {
 public:
+    enum class Phase { idle, pressed, dragging, longPressed };
+
     static std::shared_ptr<SingleTouchEvent> create();
 
     // A PenModel or a TouchPointModel; anything else changes nothing and answers none.
+    // Answers the event type the contact produced, as a mouse-event state.
     TouchEventType handleSingleTouchEvent(const BaseModel& model);
-    // Forgets everything: timings, state and points (device reset).
+    // Forgets everything: timings, phase and points (device reset).
     void cancel();
     // Ends the touch in progress as if its contact were released where it was
     // last seen: a drag gets its button-up, a tap its click, and a long press stops
@@ -49,7 +55,10 @@ public:
     // drag whose last piece was dropped); nothing happens when no touch is open.
     TouchEventType finishTouch();
 
-    TouchEventType previousTouchEventType() const { return previousTouchEventType_; }
+    Phase phase() const { return phase_; }
+    // The phase as a mouse-event state: leftDown, leftDrag or rightClick while a touch
+    // is open, else how the last touch ended (none, leftUp or leftDoubleClick).
+    TouchEventType previousTouchEventType() const;
     const std::shared_ptr<DispatchQueue>& eventQueue() const { return eventQueue_; }
 
 private:
@@ -60,17 +69,19 @@ public:
 
 private:
     enum class Contact { touching, released, other };
-    TouchEventType handleContact(Contact contact, Point p, bool isPen);
-    TouchEventType touching(Point p);
-    TouchEventType released(bool isPen, bool& answered);
-    void post(TouchEventType previous, TouchEventType event, Point p);
+    // The one transition function: applies a contact to the phase and posts what it produced.
+    TouchEventType apply(Contact contact, Point p, bool isPen);
+    TouchEventType pressedAndTouching(Point p);
+    TouchEventType tapReleased();
+    void post(TouchEventType event, Point p, bool dragStarts);
 
-    const TouchEventType touchEventTypeNone_ = TouchEventType::none;
     QRVTimeStamp touchDownTimeStamp_;
     uint32_t touchDownTime_ = 0;
     QRVTimeStamp continuestTouchTimeStamp_;
     uint32_t continuestTouchTime_ = 0;
-    TouchEventType previousTouchEventType_ = TouchEventType::none;
+    Phase phase_ = Phase::idle;
+    // How the last touch ended, answered by contacts that find the phase idle.
+    TouchEventType endedAs_ = TouchEventType::none;
     Point previousTouchPoint_;
     Point firstTouchPoint_;
     std::shared_ptr<DispatchQueue> eventQueue_;
