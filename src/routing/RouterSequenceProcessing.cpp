@@ -80,10 +80,7 @@ void TouchEventRouter::handleUnrecognizedSequence(const std::shared_ptr<TouchSeq
     log("No gesture recognized for sequence");
     buffer_.recordRecognizedSequence(GestureRecognitionResult(GestureType::none, 0, sequence, now(), 0, 0, 0, 0, 0,
                                                               GestureState::ended, Point{}));
-    if (maxTouches == 2 && sequence->hasEnded()) {
-        finalizePendingTwoFingerRightClickUpgradeIfNeeded(*sequence, std::nullopt);
-        twoFingerSessionHadMovement_ = false;
-    }
+    rightClick_.sequenceFinished(*sequence, std::nullopt);
 }
 
 std::optional<GestureType> TouchEventRouter::handleRecognizedSequence(
@@ -97,11 +94,11 @@ std::optional<GestureType> TouchEventRouter::handleRecognizedSequence(
     buffer_.recordRecognizedSequence(result);
 
     if (maxTouches == 1 && ended && (type == GestureType::singleTap || type == GestureType::drag)) {
-        scheduleDeferredSingleTouchDispatch(result);
+        singleTouchDeferral_.schedule(result, now());
         return type;
     }
     if (dispatchesAtOnce(type)) {
-        rightClickDeferral_.take();
+        rightClick_.gestureStarted(std::nullopt);
         dispatchGesture(result);
         // Recognised on a finished sequence, no later frame will end it.
         if (ended && isContinuousGesture(type) && result.gestureState != GestureState::ended) {
@@ -111,19 +108,15 @@ std::optional<GestureType> TouchEventRouter::handleRecognizedSequence(
         // Later taps of a series follow a click that was posted at once.
         const bool earlierClickPosted =
             previous && (previous->tapCount >= 2 || singleTouchDeferral_.lastFiredSequenceId() == previous->sequenceId);
-        cancelDeferredSingleTouchDispatch("upgraded to single double tap");
+        singleTouchDeferral_.cancel("upgraded to single double tap");
         const auto fingers = sequence->allPoints();
         if (!fingers.empty()) simulateSingleTouchDoubleClick(*fingers.front(), result.tapCount, earlierClickPosted);
     } else if (type == GestureType::doubleTap) {
-        if (const auto earlier = rightClickDeferral_.take()) dispatchDoubleTapGesture(*earlier);
-        scheduleDeferredTwoFingerRightClick(result);
+        rightClick_.schedule(result, now());
     } else {
         dispatchGesture(result);
     }
-    if (maxTouches == 2 && ended) {
-        finalizePendingTwoFingerRightClickUpgradeIfNeeded(*sequence, type);
-        twoFingerSessionHadMovement_ = false;
-    }
+    rightClick_.sequenceFinished(*sequence, type);
     return type;
 }
 
@@ -145,11 +138,15 @@ std::optional<GestureRecognitionResult> TouchEventRouter::normalizeRecognizedRes
         log(fmt::format("Suppressing buffered continuous gesture before router lock: {}", caseName(type)));
         return std::nullopt;
     }
-    if (type == GestureType::doubleTap && sequence.maxTouchesInWindow() == 2 && twoFingerSessionHadMovement_) {
-        log("Suppressing two-finger tap fallback after movement");
-        return std::nullopt;
-    }
+    if (type == GestureType::doubleTap && rightClick_.suppressesTap(sequence)) return std::nullopt;
     return result;
+}
+
+void TouchEventRouter::singleTouchDispatchCancelled(const GestureRecognitionResult& result) {
+    buffer_.removeRecognizedSequences(sequenceIdOf(result));
+    // The last piece of a drag carried its release: without it the button would
+    // stay down under the gesture that follows.
+    if (result.gestureType == GestureType::drag) releaseInterruptedDrag();
 }
 
 void TouchEventRouter::logTwoFingerSequenceMissDiagnostics(const TouchSequence& sequence) const {

@@ -16,13 +16,20 @@ namespace {
 void log(const std::string& message) { Logger::shared().log(message); }
 }  // namespace
 
-std::shared_ptr<TouchEventRouter> TouchEventRouter::create() { return std::make_shared<TouchEventRouter>(Passkey{}); }
+std::shared_ptr<TouchEventRouter> TouchEventRouter::create() {
+    auto router = std::make_shared<TouchEventRouter>(Passkey{});
+    router->rightClick_.bindOwner(router);
+    router->singleTouchDeferral_.bindOwner(router);
+    return router;
+}
 
 TouchEventRouter::TouchEventRouter(Passkey)
     : singleTouchHandler_(SingleTouchEvent::create()),
       routerQueue_(makeSerialQueue("com.touch.router.refactored")),
-      rightClickDeferral_(routerQueue_),
-      singleTouchDeferral_(routerQueue_),
+      rightClick_(routerQueue_, [this](const GestureRecognitionResult& tap) { dispatchDoubleTapGesture(tap); }),
+      singleTouchDeferral_(
+          routerQueue_, [this](const GestureRecognitionResult& result) { dispatchGesture(result); },
+          [this](const GestureRecognitionResult& result) { singleTouchDispatchCancelled(result); }),
       silenceTimer_(routerQueue_) {}
 
 TouchEventRouter::~TouchEventRouter() = default;
@@ -60,7 +67,7 @@ void TouchEventRouter::processMultiTouchModel(const std::shared_ptr<MultiTouchMo
     log(fmt::format("Received touch data: count={}", count));
     watchForSilence(*frame);
     if (count > 1) {
-        cancelDeferredSingleTouchDispatch("promoted to multi-touch");
+        singleTouchDeferral_.cancel("promoted to multi-touch");
         releaseInterruptedDrag();
     }
     if (shouldSealUnlatchedMultiTouch(*frame)) {
@@ -92,10 +99,7 @@ void TouchEventRouter::processMultiTouchModel(const std::shared_ptr<MultiTouchMo
     }
 
     const bool ready = buffer_.addFrame(frame);
-    if (const auto& sequence = buffer_.currentSequence();
-        sequence && sequence->maxTouchesInWindow() == 2 && !sequence->isTwoFingerStationary()) {
-        twoFingerSessionHadMovement_ = true;
-    }
+    if (const auto& sequence = buffer_.currentSequence()) rightClick_.noteFrame(*sequence);
     switch (lock_.state()) {
         case GestureLock::State::longPressLocked:
             handleLongPressLockedFrame(*frame);
@@ -116,15 +120,8 @@ bool TouchEventRouter::shouldSealUnlatchedMultiTouch(const MultiTouchModel& fram
 }
 
 bool TouchEventRouter::shouldIgnoreSingleTouchTail(const MultiTouchModel& frame) const {
-    const auto& pending = rightClickDeferral_.pendingResult();
-    if (frame.count != 1 || !pending || lock_.state() != GestureLock::State::unlocked || buffer_.currentSequence()) {
-        return false;
-    }
-    if (!frame.touchDataArray || frame.touchDataArray->size() != 1) return false;
-    const auto& contact = frame.touchDataArray->front();
-    if (!contact || contact->touchState != kTouchStateLifted) return false;
-    const double sinceTap = now() - endTimeOf(*pending);
-    return sinceTap >= 0 && sinceTap < TouchConfiguration::twoFingerDoubleTapInterval;
+    return lock_.state() == GestureLock::State::unlocked && !buffer_.currentSequence() &&
+           rightClick_.isTapTail(frame, now());
 }
 
 void TouchEventRouter::handleLongPressLockedFrame(const MultiTouchModel& frame) {
@@ -169,10 +166,7 @@ void TouchEventRouter::handleUnlockedFrame(const std::shared_ptr<MultiTouchModel
 void TouchEventRouter::tryLockLiveGesture(const std::shared_ptr<MultiTouchModel>& frame) {
     const auto sequence = buffer_.currentSequence();
     if (!sequence || sequence->maxTouchesInWindow() <= 1) return;
-    if (sequence->duration() >= TouchConfiguration::bufferWindow &&
-        shouldProtectPendingTwoFingerDoubleTapCandidate(*sequence)) {
-        return;
-    }
+    if (sequence->duration() >= TouchConfiguration::bufferWindow && rightClick_.holdsLiveLock(*sequence)) return;
     // Resting fingers, jitter and palms never start a gesture. Real motion does,
     // however soon after the landing: a quick flick is over within the buffer window.
     if (touchedByPalm(*sequence) ||
@@ -181,11 +175,7 @@ void TouchEventRouter::tryLockLiveGesture(const std::shared_ptr<MultiTouchModel>
     }
     const GestureType type = detectLiveGestureType(*sequence, debugMode_);
     if (type == GestureType::none) return;
-    if (rightClickDeferral_.isSuspended()) {
-        cancelPendingTwoFingerRightClickUpgrade("second tap moved like " + std::string(caseName(type)));
-    } else {
-        rightClickDeferral_.take();
-    }
+    rightClick_.gestureStarted(type);
     lock_.lock(type, sequence->activeTouchCount(), now());
     sequence->setGestureType(type);
     startLockedRecognizer(type, *sequence);
@@ -224,7 +214,7 @@ void TouchEventRouter::finishOngoingContinuousGesture(std::string_view reason) {
     dispatchContinuousGestureEnded(lock_.type());
     recognizerManager_.resetActiveRecognizer();
     lock_.finishContinuousGesture(now());
-    twoFingerSessionHadMovement_ = false;
+    rightClick_.sessionEnded();
     buffer_.takeCurrentSequence();
     log(fmt::format("Continuous gesture ended ({})", reason));
 }
@@ -232,11 +222,10 @@ void TouchEventRouter::finishOngoingContinuousGesture(std::string_view reason) {
 void TouchEventRouter::performDeviceReset() {
     // Both timers go first, so no click or right click can follow a reset.
     singleTouchDeferral_.reset();
-    rightClickDeferral_.reset();
+    rightClick_.reset();
     if (lock_.type() != GestureType::none) dispatchContinuousGestureEnded(lock_.type());
     recognizerManager_.resetAll();
     lock_.reset();
-    twoFingerSessionHadMovement_ = false;
     releaseInterruptedDrag();
     singleTouchHandler_->cancel();
     MultiTouchEvent::resetTransientState();

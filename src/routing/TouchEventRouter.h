@@ -9,12 +9,12 @@
 #include "input/TouchDataSink.h"
 #include "platform/DispatchQueue.h"
 #include "routing/ContactTimeout.h"
-#include "routing/DeferredSingleTouchDispatch.h"
-#include "routing/DeferredTwoFingerRightClick.h"
 #include "routing/GestureLock.h"
 #include "routing/MultiTouchEvent.h"
+#include "routing/SingleTouchDeferral.h"
 #include "routing/SingleTouchEvent.h"
 #include "routing/TouchRemainderFilter.h"
+#include "routing/TwoFingerRightClick.h"
 #include "tracking/TouchBuffer.h"
 #include "tracking/TouchConfiguration.h"
 
@@ -48,8 +48,8 @@ public:
     // State for tests and tools; read on the router queue.
     GestureType ongoingGestureType() const { return lock_.type(); }
     const GestureLock& gestureLock() const { return lock_; }
-    const DeferredSingleTouchDispatch& deferredSingleTouch() const { return singleTouchDeferral_; }
-    const DeferredTwoFingerRightClick& deferredRightClick() const { return rightClickDeferral_; }
+    const SingleTouchDeferral& deferredSingleTouch() const { return singleTouchDeferral_; }
+    const TwoFingerRightClick& deferredRightClick() const { return rightClick_; }
     const TouchBuffer& buffer() const { return buffer_; }
     std::string debugInfo() const { return buffer_.debugInfo(); }
 
@@ -91,19 +91,11 @@ private:
     void silenceTimerFired();
     void liftEveryContactAfterSilence();
 
-    // Deferral and upgrades.
+    // Upgrade of a locked gesture when fingers join it.
     bool tryUpgradeLockedContinuousGesture(const TouchSequence& sequence, int64_t latestTouchCount);
     std::optional<GestureRecognitionResult> normalizeRecognizedResult(
         const std::optional<GestureRecognitionResult>& result, const TouchSequence& sequence) const;
-    void scheduleDeferredSingleTouchDispatch(const GestureRecognitionResult& result);
-    void fireDeferredSingleTouchDispatch(int64_t sequenceId);
-    void cancelDeferredSingleTouchDispatch(std::string_view reason);
-    void scheduleDeferredTwoFingerRightClick(const GestureRecognitionResult& result);
-    void fireDeferredTwoFingerRightClick(int64_t sequenceId);
-    bool shouldProtectPendingTwoFingerDoubleTapCandidate(const TouchSequence& sequence);
-    void cancelPendingTwoFingerRightClickUpgrade(const std::string& reason);
-    void finalizePendingTwoFingerRightClickUpgradeIfNeeded(const TouchSequence& sequence,
-                                                           std::optional<GestureType> recognizedGesture);
+    void singleTouchDispatchCancelled(const GestureRecognitionResult& result);
     void logTwoFingerSequenceMissDiagnostics(const TouchSequence& sequence) const;
 
     // Dispatch.
@@ -129,9 +121,8 @@ private:
     std::shared_ptr<DispatchQueue> routerQueue_;
     GestureLock lock_;
     std::atomic<bool> debugMode_{false};
-    DeferredTwoFingerRightClick rightClickDeferral_;
-    DeferredSingleTouchDispatch singleTouchDeferral_;
-    bool twoFingerSessionHadMovement_ = false;
+    TwoFingerRightClick rightClick_;
+    SingleTouchDeferral singleTouchDeferral_;
     TouchRemainderFilter remainderFilter_;
     ContactTimeout contactTimeout_{TouchConfiguration::contactTimeout};
     RouterTimer silenceTimer_;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "tracking/GestureRemoteToMacMapper.h"
+#include "tracking/TouchSequence.h"
 
 namespace touchlane {
 
@@ -39,6 +40,17 @@ GestureRecognitionResult GestureRecognitionResult::fromDeviceUnits(
     }
     return {gestureType, confidence,    std::move(touchSequence), timestamp,    convertedDx,    convertedDy,
             zoomOffset,  rotationAngle, convertedSwipe,           gestureState, convertedCenter};
+}
+
+int64_t sequenceIdOf(const GestureRecognitionResult& result) {
+    return result.touchSequence ? result.touchSequence->sequenceId() : -1;
+}
+
+double endTimeOf(const GestureRecognitionResult& result) {
+    if (result.touchSequence) {
+        if (auto end = result.touchSequence->endTimestamp()) return *end;
+    }
+    return result.timestamp;
 }
 
 }  // namespace touchlane

@@ -45,4 +45,9 @@ struct GestureRecognitionResult {
                                                     double swipeOffset, GestureState gestureState, Point centerPoint);
 };
 
+// The identifier of the sequence a result was recognised from (-1 without one).
+int64_t sequenceIdOf(const GestureRecognitionResult& result);
+// When the result's touch ended: its sequence's end time, else the result's time.
+double endTimeOf(const GestureRecognitionResult& result);
+
 }  // namespace touchlane
