@@ -10,21 +10,22 @@ namespace touchlane {
 
 // The kinds of gesture. Raw values are stable: the recognised-sequence history and
 // the log text rely on them; log text always uses the case name.
+// The names are fixed; what each does on this desktop stands beside it.
 enum class GestureType : int64_t {
     none = 0,
-    singleTap = 1,
-    singleDoubleTap = 2,
-    doubleTap = 3,
-    doubleDoubleTap = 4,
-    scroll = 5,
-    zoom = 6,
-    rotation = 7,
-    swipe = 8,
-    drag = 9,
-    controlCenter = 10,
-    showDesktop = 11,
-    launchpad = 12,
-    longPress = 13,
+    singleTap = 1,         // one-finger tap: left click (click state 1)
+    singleDoubleTap = 2,   // a later quick one-finger tap at the same place: click state 2, 3, ...
+    doubleTap = 3,         // two-finger tap: right click, 700 ms after the lift
+    doubleDoubleTap = 4,   // two two-finger taps: smart zoom (Ctrl+0)
+    scroll = 5,            // two fingers moving together: the scroll wheel
+    zoom = 6,              // two fingers pinching or spreading: Ctrl and the wheel
+    rotation = 7,          // two fingers turning: a rotation gesture (no desktop key)
+    swipe = 8,             // three or more fingers sideways: previous or next workspace
+    drag = 9,              // one finger moving: left button held while it moves
+    controlCenter = 10,    // three fingers up or down: the overview (Super)
+    showDesktop = 11,      // four fingers up or spreading: show the desktop (Super+D)
+    launchpad = 12,        // four fingers down or pinching: the applications launcher (Super+A)
+    longPress = 13,        // one finger held still: right click
 };
 
 // Every gesture type in raw-value order.
