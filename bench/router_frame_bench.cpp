@@ -15,7 +15,6 @@
 #include "logging/LogHook.h"
 #include "platform/ManualScheduler.h"
 #include "routing/TouchEventRouter.h"
-#include "synthesis/EventSimulators.h"
 #include "synthesis/WindowSystem.h"
 
 namespace touchlane {
@@ -62,8 +61,7 @@ void timeFramesAtLength(benchmark::State& state, const std::string& name, MakeFr
     WindowSystemOverride displayOverride(display);
     std::vector<double> samples;
     for (auto _ : state) {
-        resetEventSimulators();
-        VirtualTime time;
+            VirtualTime time;
         auto router = TouchEventRouter::create();
         auto deliver = [&](int n) {
             time.advanceBy(framePeriodMs);
@@ -80,7 +78,6 @@ void timeFramesAtLength(benchmark::State& state, const std::string& name, MakeFr
     std::sort(samples.begin(), samples.end());
     medianFrameNs[name][length] = samples[samples.size() / 2];
     state.counters["median_ns_per_frame"] = medianFrameNs[name][length];
-    resetEventSimulators();
 }
 
 void BM_RestingFingerFrameAtLength(benchmark::State& state) { timeFramesAtLength(state, "resting finger", restingFrame); }

@@ -10,7 +10,6 @@
 #include "replay/ReportEncoder.h"
 #include "replay/TraceReader.h"
 #include "synthesis/EventRecordLine.h"
-#include "synthesis/EventSimulators.h"
 #include "synthesis/WindowSystem.h"
 
 namespace touchlane {
@@ -106,7 +105,6 @@ ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options) {
     });
     TeeWindowSystem windowSystem(options.desktop, options.events, options.onEvent);
     WindowSystemOverride installedWindowSystem(windowSystem);
-    resetEventSimulators();
 
     ParseUsbData parser;
     std::shared_ptr<TouchDataSink> sink;
@@ -146,7 +144,6 @@ ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options) {
     }
     sink.reset();
     pace->settle();
-    resetEventSimulators();
     outcome.endTimeMs = pace->now();
     if (options.events) options.events->flush();
     if (options.log) options.log->flush();

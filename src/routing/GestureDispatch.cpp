@@ -68,7 +68,7 @@ void TouchEventRouter::dispatchGesture(const GestureRecognitionResult& result) {
         case GestureType::controlCenter:
         case GestureType::showDesktop:
         case GestureType::launchpad:
-            postTrackpadStep(result.gestureType, result, phase);
+            postTrackpadStep(multiTouchHandler_, result.gestureType, result, phase);
             log(fmt::format("Dispatched: {}, offset={}, state={}", dispatchName(result.gestureType),
                             formatDecimal(trackpadOffset(result.gestureType, result)), caseName(phase)));
             break;
@@ -110,7 +110,7 @@ void TouchEventRouter::dispatchDoubleDoubleTapGesture(const GestureRecognitionRe
     MouseSimulator::doMouseMove(result.centerPoint);
     log("Moved cursor to two-finger center before Smart Zoom (two-finger double tap): " +
         pointText(result.centerPoint));
-    MultiTouchEvent::startSmartZoom(TrackpadState::ended);
+    multiTouchHandler_.startSmartZoom(TrackpadState::ended);
     log("Dispatched: Smart Zoom (two-finger double tap)");
 }
 
@@ -118,7 +118,7 @@ void TouchEventRouter::dispatchMultiTouchGesture(const GestureRecognitionResult&
     const GestureType type = result.gestureType;
     const TrackpadState phase = trackpadPhase(result.gestureState);
     moveCursorToGestureCenterIfNeeded(type, phase, result.centerPoint);
-    postTrackpadStep(type, result, phase);
+    postTrackpadStep(multiTouchHandler_, type, result, phase);
     log(fmt::format("Dispatched: {}", caseName(type)));
 }
 
@@ -154,7 +154,7 @@ void TouchEventRouter::moveCursorToGestureCenterIfNeeded(GestureType type, Track
 
 void TouchEventRouter::dispatchContinuousGestureEnded(GestureType type) {
     // Every trackpad gesture gets its ended phase with nothing left to move.
-    postTrackpadStep(type, GestureRecognitionResult{}, TrackpadState::ended);
+    postTrackpadStep(multiTouchHandler_, type, GestureRecognitionResult{}, TrackpadState::ended);
     log(fmt::format("Dispatched continuous gesture ended: {}", caseName(type)));
 }
 

@@ -1,7 +1,6 @@
 #include "routing/MultiTouchEvent.h"
 
 #include <cmath>
-#include <mutex>
 #include <numbers>
 #include <optional>
 #include <sstream>
@@ -18,22 +17,6 @@
 namespace touchlane {
 
 namespace {
-
-struct TransientState {
-    double scrollResidualX = 0;
-    double scrollResidualY = 0;
-    double pendingMagnification = 0;
-    bool magnificationBegan = false;
-    double pendingRotation = 0;
-    bool rotationBegan = false;
-    // Whether the began phase of a scroll or a desktop swipe has been posted: a
-    // stream that never began must not end, one that began must.
-    bool scrollBegan = false;
-    bool dockSwipeBegan = false;
-};
-
-std::mutex stateMutex;
-TransientState state;
 
 using event_numbers::kPhaseBegan;
 using event_numbers::kPhaseChanged;
@@ -70,88 +53,79 @@ double rotationDegrees(double radians) {
 // no movement instead of an infinite one.
 double fractionOf(double offset, double dimension) { return dimension != 0 ? offset / dimension : 0.0; }
 
-void postDockSwipe(double delta, int64_t type, bool inverted, TrackpadState s) {
-    auto phase = phaseCode(s);
-    if (!phase) return;
-    {
-        std::lock_guard lock(stateMutex);
-        if (s == TrackpadState::begin) {
-            state.dockSwipeBegan = true;
-        } else if (!state.dockSwipeBegan) {
-            return;
-        } else if (s == TrackpadState::ended) {
-            state.dockSwipeBegan = false;
-        }
-    }
-    TouchSimulator::postDockSwipeEventWithDelta(delta, type, *phase, inverted);
-}
-
 Rect displayBounds() { return WindowSystem::current().mainDisplayBounds(); }
 
 }  // namespace
 
+void MultiTouchEvent::postDockSwipe(double delta, int64_t type, bool inverted, TrackpadState s) {
+    auto phase = phaseCode(s);
+    if (!phase) return;
+    if (s == TrackpadState::begin) {
+        state_.dockSwipeBegan = true;
+    } else if (!state_.dockSwipeBegan) {
+        return;
+    } else if (s == TrackpadState::ended) {
+        state_.dockSwipeBegan = false;
+    }
+    touchSimulator_.postDockSwipeEventWithDelta(delta, type, *phase, inverted);
+}
+
 void MultiTouchEvent::scrollWithDx(double dx, double dy, TrackpadState s) {
     log("Scroll trackState = ", caseName(s), ", dx = ", decimal(dx), ", dy = ", decimal(dy));
-    int64_t wholeX = 0;
-    int64_t wholeY = 0;
+    const bool begins = s == TrackpadState::begin;
+    const double sumX = (begins ? 0 : state_.scrollResidualX) + dx;
+    const double sumY = (begins ? 0 : state_.scrollResidualY) + dy;
+    const int64_t wholeX = saturatingTruncation(sumX);
+    const int64_t wholeY = saturatingTruncation(sumY);
+    const bool ends = s == TrackpadState::ended;
+    state_.scrollResidualX = ends || !std::isfinite(sumX) ? 0 : sumX - double(wholeX);
+    state_.scrollResidualY = ends || !std::isfinite(sumY) ? 0 : sumY - double(wholeY);
     std::optional<uint16_t> phase;
-    {
-        std::lock_guard lock(stateMutex);
-        const bool begins = s == TrackpadState::begin;
-        const double sumX = (begins ? 0 : state.scrollResidualX) + dx;
-        const double sumY = (begins ? 0 : state.scrollResidualY) + dy;
-        wholeX = saturatingTruncation(sumX);
-        wholeY = saturatingTruncation(sumY);
-        const bool ends = s == TrackpadState::ended;
-        state.scrollResidualX = ends || !std::isfinite(sumX) ? 0 : sumX - double(wholeX);
-        state.scrollResidualY = ends || !std::isfinite(sumY) ? 0 : sumY - double(wholeY);
-        if (ends) {
-            // Only a scroll that began is ended.
-            if (state.scrollBegan) phase = kPhaseEnded;
-            state.scrollBegan = false;
-        } else if (s != TrackpadState::none && (wholeX != 0 || wholeY != 0)) {
-            // Nothing is posted until the fingers have moved a whole point; the first
-            // movement then begins the scroll.
-            phase = state.scrollBegan ? kPhaseChanged : kPhaseBegan;
-            state.scrollBegan = true;
-        }
+    if (ends) {
+        // Only a scroll that began is ended.
+        if (state_.scrollBegan) phase = kPhaseEnded;
+        state_.scrollBegan = false;
+    } else if (s != TrackpadState::none && (wholeX != 0 || wholeY != 0)) {
+        // Nothing is posted until the fingers have moved a whole point; the first
+        // movement then begins the scroll.
+        phase = state_.scrollBegan ? kPhaseChanged : kPhaseBegan;
+        state_.scrollBegan = true;
     }
-    if (phase) GestureScrollSimulator::postGestureScrollEventWithDeltaX(wholeX, wholeY, *phase, false, false);
+    if (phase) scrollSimulator_.postGestureScrollEventWithDeltaX(wholeX, wholeY, *phase, false, false);
 }
 
 void MultiTouchEvent::zoomWithOffset(double m, TrackpadState s) {
     log("Zoom trackState = ", caseName(s), ", offset = ", decimal(m));
     constexpr double kStart = TouchConfiguration::pinchStartThreshold;
     constexpr double kStep = TouchConfiguration::pinchMinimumStep;
-    std::lock_guard lock(stateMutex);
     switch (s) {
         case TrackpadState::begin:
-            state.pendingMagnification = m;
-            state.magnificationBegan = false;
+            state_.pendingMagnification = m;
+            state_.magnificationBegan = false;
             if (std::abs(m) >= kStart) {
                 TouchSimulator::postMagnificationEventWithMagnification(m, kPhaseBegan);
-                state.magnificationBegan = true;
-                state.pendingMagnification = 0;
+                state_.magnificationBegan = true;
+                state_.pendingMagnification = 0;
             }
             break;
         case TrackpadState::changed:
-            if (state.magnificationBegan) {
+            if (state_.magnificationBegan) {
                 if (std::abs(m) >= kStep) TouchSimulator::postMagnificationEventWithMagnification(m, kPhaseChanged);
                 break;
             }
-            state.pendingMagnification += m;
-            if (std::abs(state.pendingMagnification) >= kStart) {
-                TouchSimulator::postMagnificationEventWithMagnification(state.pendingMagnification, kPhaseBegan);
-                state.magnificationBegan = true;
-                state.pendingMagnification = 0;
+            state_.pendingMagnification += m;
+            if (std::abs(state_.pendingMagnification) >= kStart) {
+                TouchSimulator::postMagnificationEventWithMagnification(state_.pendingMagnification, kPhaseBegan);
+                state_.magnificationBegan = true;
+                state_.pendingMagnification = 0;
             }
             break;
         case TrackpadState::ended:
-            state.pendingMagnification = 0;
-            if (!state.magnificationBegan) break;
+            state_.pendingMagnification = 0;
+            if (!state_.magnificationBegan) break;
             if (std::abs(m) >= kStep) TouchSimulator::postMagnificationEventWithMagnification(m, kPhaseChanged);
             TouchSimulator::postMagnificationEventWithMagnification(0, kPhaseEnded);
-            state.magnificationBegan = false;
+            state_.magnificationBegan = false;
             break;
         case TrackpadState::none:
             break;
@@ -161,34 +135,33 @@ void MultiTouchEvent::zoomWithOffset(double m, TrackpadState s) {
 void MultiTouchEvent::rotateWithOffset(double r, TrackpadState s) {
     log("Rotate trackState = ", caseName(s), ", offset(rad) = ", decimal(r));
     constexpr double kStep = TouchConfiguration::rotationMinimumStep;
-    std::lock_guard lock(stateMutex);
     switch (s) {
         case TrackpadState::begin:
-            state.pendingRotation = r;
-            state.rotationBegan = false;
+            state_.pendingRotation = r;
+            state_.rotationBegan = false;
             if (std::abs(r) >= kStep) {
                 TouchSimulator::postRotationEventWithRotation(rotationDegrees(r), kPhaseBegan);
-                state.rotationBegan = true;
-                state.pendingRotation = 0;
+                state_.rotationBegan = true;
+                state_.pendingRotation = 0;
             }
             break;
         case TrackpadState::changed:
-            state.pendingRotation += r;
-            if (std::abs(state.pendingRotation) >= kStep) {
-                const uint16_t phase = state.rotationBegan ? kPhaseChanged : kPhaseBegan;
-                TouchSimulator::postRotationEventWithRotation(rotationDegrees(state.pendingRotation), phase);
-                state.rotationBegan = true;
-                state.pendingRotation = 0;
+            state_.pendingRotation += r;
+            if (std::abs(state_.pendingRotation) >= kStep) {
+                const uint16_t phase = state_.rotationBegan ? kPhaseChanged : kPhaseBegan;
+                TouchSimulator::postRotationEventWithRotation(rotationDegrees(state_.pendingRotation), phase);
+                state_.rotationBegan = true;
+                state_.pendingRotation = 0;
             }
             break;
         case TrackpadState::ended:
-            if (!state.rotationBegan) break;
-            if (state.pendingRotation != 0) {
-                TouchSimulator::postRotationEventWithRotation(rotationDegrees(state.pendingRotation), kPhaseChanged);
-                state.pendingRotation = 0;
+            if (!state_.rotationBegan) break;
+            if (state_.pendingRotation != 0) {
+                TouchSimulator::postRotationEventWithRotation(rotationDegrees(state_.pendingRotation), kPhaseChanged);
+                state_.pendingRotation = 0;
             }
             TouchSimulator::postRotationEventWithRotation(-0.0, kPhaseEnded);
-            state.rotationBegan = false;
+            state_.rotationBegan = false;
             break;
         case TrackpadState::none:
             break;
@@ -222,10 +195,7 @@ void MultiTouchEvent::startSmartZoom(TrackpadState s) {
 }
 
 void MultiTouchEvent::resetTransientState() {
-    {
-        std::lock_guard lock(stateMutex);
-        state = {};
-    }
+    state_ = {};
     log("Multi-touch transient state reset");
 }
 

@@ -200,7 +200,7 @@ void TouchEventRouter::forwardToHandler(const std::shared_ptr<MultiTouchModel>& 
     const TrackpadState phase = trackpadPhase(result->gestureState);
     moveCursorToGestureCenterIfNeeded(type, phase, result->centerPoint);
     // A type without a trackpad operation goes to the legacy whole-frame entry.
-    if (!postTrackpadStep(type, *result, phase)) multiTouchHandler_.handleMultiTouchData(*frame);
+    if (!postTrackpadStep(multiTouchHandler_, type, *result, phase)) multiTouchHandler_.handleMultiTouchData(*frame);
 }
 
 bool TouchEventRouter::endLockedGestureIfTouchesInsufficient(const TouchSequence& sequence) {
@@ -228,7 +228,7 @@ void TouchEventRouter::performDeviceReset() {
     lock_.reset();
     releaseInterruptedDrag();
     singleTouchHandler_->cancel();
-    MultiTouchEvent::resetTransientState();
+    multiTouchHandler_.resetTransientState();
     buffer_.discardCurrentSequence();
     buffer_.clearRecognizedSequences();
     remainderFilter_.reset();

@@ -21,29 +21,30 @@ double trackpadOffset(GestureType type, const GestureRecognitionResult& result) 
     }
 }
 
-bool postTrackpadStep(GestureType type, const GestureRecognitionResult& result, TrackpadState phase) {
+bool postTrackpadStep(MultiTouchEvent& handler, GestureType type, const GestureRecognitionResult& result,
+                      TrackpadState phase) {
     const double offset = trackpadOffset(type, result);
     switch (type) {
         case GestureType::scroll:
-            MultiTouchEvent::scrollWithDx(result.dx, result.dy, phase);
+            handler.scrollWithDx(result.dx, result.dy, phase);
             return true;
         case GestureType::zoom:
-            MultiTouchEvent::zoomWithOffset(offset, phase);
+            handler.zoomWithOffset(offset, phase);
             return true;
         case GestureType::rotation:
-            MultiTouchEvent::rotateWithOffset(offset, phase);
+            handler.rotateWithOffset(offset, phase);
             return true;
         case GestureType::swipe:
-            MultiTouchEvent::swipeWithOffset(offset, phase);
+            handler.swipeWithOffset(offset, phase);
             return true;
         case GestureType::controlCenter:
-            MultiTouchEvent::showControlCenterWithOffset(offset, phase);
+            handler.showControlCenterWithOffset(offset, phase);
             return true;
         case GestureType::showDesktop:
-            MultiTouchEvent::showDesktopWithOffset(offset, phase);
+            handler.showDesktopWithOffset(offset, phase);
             return true;
         case GestureType::launchpad:
-            MultiTouchEvent::showLaunchpadWithOffset(offset, phase);
+            handler.showLaunchpadWithOffset(offset, phase);
             return true;
         default:
             return false;

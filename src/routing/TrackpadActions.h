@@ -4,6 +4,8 @@
 
 namespace touchlane {
 
+class MultiTouchEvent;
+
 // The one place that says which trackpad operation of the multi-touch handler
 // carries each continuous gesture, and which value of a result it passes.
 
@@ -14,6 +16,7 @@ double trackpadOffset(GestureType type, const GestureRecognitionResult& result);
 
 // Posts one step of a continuous gesture with its phase; false (nothing posted)
 // for a type that has no trackpad operation.
-bool postTrackpadStep(GestureType type, const GestureRecognitionResult& result, TrackpadState phase);
+bool postTrackpadStep(MultiTouchEvent& handler, GestureType type, const GestureRecognitionResult& result,
+                      TrackpadState phase);
 
 }  // namespace touchlane

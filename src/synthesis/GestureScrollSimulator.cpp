@@ -2,8 +2,6 @@
 
 #include <cmath>
 #include <limits>
-#include <mutex>
-#include <optional>
 
 #include "platform/Clock.h"
 #include "platform/SystemLog.h"
@@ -22,14 +20,6 @@ namespace {
 // Point deltas become line deltas at this ratio, and gesture deltas at this one.
 constexpr double kLinesPerPoint = 0.1;
 constexpr double kGesturePerPoint = 1.67;
-
-std::mutex pixelatorMutex;
-std::optional<VectorSubPixelator> sharedPixelator;
-
-VectorSubPixelator& pixelator() {
-    if (!sharedPixelator) sharedPixelator = VectorSubPixelator::biasedPixelator();
-    return *sharedPixelator;
-}
 
 // Small line deltas round away from zero so that any movement scrolls; larger
 // ones round toward zero.
@@ -70,12 +60,9 @@ void GestureScrollSimulator::postGestureScrollEventWithDeltaX(int64_t dx, int64_
     const Point delta{static_cast<double>(dx), static_cast<double>(dy)};
     const Point point = VectorUtility::scale(delta, kLinesPerPoint);
     Point line;
-    {
-        std::lock_guard lock(pixelatorMutex);
-        if (phase == kPhaseBegan) pixelator().reset();
-        pixelator().setPixelationThreshold(std::numeric_limits<double>::infinity());
-        line = pixelator().intVectorWithDoubleVector(point);
-    }
+    if (phase == kPhaseBegan) pixelator_.reset();
+    pixelator_.setPixelationThreshold(std::numeric_limits<double>::infinity());
+    line = pixelator_.intVectorWithDoubleVector(point);
     const Point lineRounded = VectorUtility::applyToEachDimension(line, roundedLine);
     const Point gesture = VectorUtility::scale(delta, kGesturePerPoint);
     systemLog("Scroll vectors - point: {}; line: {}; gesture: {}", VectorUtility::description(point),
@@ -119,11 +106,6 @@ void GestureScrollSimulator::postGestureScrollEventWithGestureVector(Point gestu
     gesture.setIntegerField(kFieldGesturePhase, phase);
     gesture.setTimestamp(timestamp);
     WindowSystem::current().post(EventTap::session, gesture);
-}
-
-void GestureScrollSimulator::resetProcessWideState() {
-    std::lock_guard lock(pixelatorMutex);
-    sharedPixelator.reset();
 }
 
 }  // namespace touchlane

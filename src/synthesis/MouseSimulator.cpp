@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 #include "platform/Clock.h"
 #include "platform/SystemLog.h"
@@ -30,11 +29,6 @@ void postWithSource(int64_t type, Point point, int64_t button) {
 void postLineScroll(int32_t wheel1, int32_t wheel2) {
     post(EventTap::session, EventRecord::makeScrollWheelEvent(true, kScrollUnitLine, 2, wheel1, wheel2));
 }
-
-// The remembered strengths are shared by every caller; the lock keeps callers
-// on different queues from tearing them.
-std::mutex strengthsMutex;
-MouseSimulator::ScrollStrengths strengths;
 
 // One axis of the step rule: strength is the signed, truncated half delta and
 // last the remembered strength (already seeded when it was 0). A reversal posts
@@ -135,18 +129,12 @@ void MouseSimulator::doMouseScrollWheel(Point delta) {
     const int64_t ys = sy * my;
     systemLog("Move with X strength: {}, Y strength: {}", xs, ys);
 
-    int64_t stepsX = 0;
-    int64_t stepsY = 0;
-    bool releaseButton = false;
-    {
-        std::lock_guard lock(strengthsMutex);
-        // Scrolling from rest: release any button a drag may have left down.
-        releaseButton = strengths.lastXStrength == 0 && strengths.lastYStrength == 0;
-        if (strengths.lastXStrength == 0) strengths.lastXStrength = xs;
-        if (strengths.lastYStrength == 0) strengths.lastYStrength = ys;
-        stepsX = stepsForAxis(xs, mx, strengths.lastXStrength);
-        stepsY = stepsForAxis(ys, my, strengths.lastYStrength);
-    }
+    // Scrolling from rest: release any button a drag may have left down.
+    const bool releaseButton = strengths_.lastXStrength == 0 && strengths_.lastYStrength == 0;
+    if (strengths_.lastXStrength == 0) strengths_.lastXStrength = xs;
+    if (strengths_.lastYStrength == 0) strengths_.lastYStrength = ys;
+    const int64_t stepsX = stepsForAxis(xs, mx, strengths_.lastXStrength);
+    const int64_t stepsY = stepsForAxis(ys, my, strengths_.lastYStrength);
     if (releaseButton) doMouseLeftUp({}, false);
 
     // A y reversal has no y steps, so only the x steps remain; otherwise pairs
@@ -158,16 +146,6 @@ void MouseSimulator::doMouseScrollWheel(Point delta) {
     }
     for (int64_t i = pairs; i < stepsY; ++i) postStep(true, sy);
     for (int64_t i = pairs; i < stepsX; ++i) postStep(false, sx);
-}
-
-MouseSimulator::ScrollStrengths MouseSimulator::scrollStrengths() {
-    std::lock_guard lock(strengthsMutex);
-    return strengths;
-}
-
-void MouseSimulator::resetProcessWideState() {
-    std::lock_guard lock(strengthsMutex);
-    strengths = {};
 }
 
 }  // namespace touchlane

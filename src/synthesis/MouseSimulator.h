@@ -7,8 +7,8 @@
 namespace touchlane {
 
 // Pointer actions posted as synthetic mouse and scroll-wheel events. Points are
-// screen points. Stateless but for the two strengths remembered by
-// doMouseScrollWheel, which live for the process.
+// screen points. Stateless but for the two strengths a simulator remembers for
+// doMouseScrollWheel.
 class MouseSimulator {
 public:
     static void doMouseLeftDown(Point point);
@@ -31,15 +31,16 @@ public:
     // A delta in points as single-line steps: a steady strength repeats its full
     // magnitude, a growing one sends only the growth, a shrinking one nothing, and
     // a reversal re-seeds the axis. Pauses 1 ms after every step.
-    static void doMouseScrollWheel(Point delta);
+    void doMouseScrollWheel(Point delta);
 
     struct ScrollStrengths {
         int64_t lastXStrength = 0;
         int64_t lastYStrength = 0;
     };
-    static ScrollStrengths scrollStrengths();
-    // Back to the state of a fresh process (tests).
-    static void resetProcessWideState();
+    ScrollStrengths scrollStrengths() const { return strengths_; }
+
+private:
+    ScrollStrengths strengths_;
 };
 
 }  // namespace touchlane

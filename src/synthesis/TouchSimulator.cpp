@@ -30,51 +30,51 @@ constexpr uint32_t kFieldPhaseCopy = 134;
 constexpr double kRepostShortDelayMs = 200.0;
 constexpr double kRepostLongDelayMs = 500.0;
 
-struct DockSwipeShared {
+}  // namespace
+
+struct TouchSimulator::Shared {
     std::mutex mutex;
-    TouchSimulator::DockSwipeState state;
+    DockSwipeState state;
     std::shared_ptr<DispatchQueue> repostQueue;
     std::shared_ptr<WorkItem> shortRepost;
     std::shared_ptr<WorkItem> longRepost;
     // Bumped by every begin and end; a re-post made for another generation is stale.
     uint64_t generation = 0;
+
+    // Called with the mutex held.
+    void cancelReposts() {
+        ++generation;
+        if (shortRepost) shortRepost->cancel();
+        if (longRepost) longRepost->cancel();
+        shortRepost.reset();
+        longRepost.reset();
+    }
+
+    // Called with the mutex held. The re-posts hold the state weakly: once the
+    // simulator is gone they find nothing to post.
+    static void scheduleReposts(const std::shared_ptr<Shared>& self, const DockSwipeEvents& events) {
+        self->cancelReposts();
+        if (!self->repostQueue) self->repostQueue = makeSerialQueue("org.touchlane.dock-swipe.reposts");
+        auto repost = [events, generation = self->generation, weak = std::weak_ptr<Shared>(self)] {
+            const auto shared = weak.lock();
+            if (!shared) return;
+            std::lock_guard lock(shared->mutex);
+            // A begin or end that raced with this timer has already superseded it.
+            if (shared->generation != generation) return;
+            TouchSimulator::dockSwipeTimerFired(events);
+        };
+        self->shortRepost = WorkItem::make(repost);
+        self->longRepost = WorkItem::make(repost);
+        self->repostQueue->asyncAfter(kRepostShortDelayMs, self->shortRepost);
+        self->repostQueue->asyncAfter(kRepostLongDelayMs, self->longRepost);
+    }
 };
 
-DockSwipeShared& shared() {
-    static DockSwipeShared instance;
-    return instance;
-}
-
-// Called with the mutex held.
-void cancelReposts(DockSwipeShared& s) {
-    ++s.generation;
-    if (s.shortRepost) s.shortRepost->cancel();
-    if (s.longRepost) s.longRepost->cancel();
-    s.shortRepost.reset();
-    s.longRepost.reset();
-}
+namespace {
 
 void postDockSwipeEvents(const TouchSimulator::DockSwipeEvents& events) {
     WindowSystem::current().post(EventTap::session, events.gestureData);
     WindowSystem::current().post(EventTap::session, events.companion);
-}
-
-// Called with the mutex held.
-void scheduleReposts(DockSwipeShared& s, const TouchSimulator::DockSwipeEvents& events) {
-    cancelReposts(s);
-    if (!s.repostQueue) s.repostQueue = makeSerialQueue("org.touchlane.dock-swipe.reposts");
-    const uint64_t generation = s.generation;
-    auto repost = [events, generation] {
-        DockSwipeShared& now = shared();
-        std::lock_guard lock(now.mutex);
-        // A begin or end that raced with this timer has already superseded it.
-        if (now.generation != generation) return;
-        TouchSimulator::dockSwipeTimerFired(events);
-    };
-    s.shortRepost = WorkItem::make(repost);
-    s.longRepost = WorkItem::make(repost);
-    s.repostQueue->asyncAfter(kRepostShortDelayMs, s.shortRepost);
-    s.repostQueue->asyncAfter(kRepostLongDelayMs, s.longRepost);
 }
 
 // The double whose single-precision bit pattern is the given small integer.
@@ -91,6 +91,20 @@ EventRecord gestureEvent(int64_t kind, int64_t phase) {
 }
 
 }  // namespace
+
+TouchSimulator::TouchSimulator() : shared_(std::make_shared<Shared>()) {}
+
+TouchSimulator::~TouchSimulator() {
+    std::shared_ptr<DispatchQueue> released;
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->cancelReposts();
+        released = std::move(shared_->repostQueue);
+    }
+    // Released outside the lock: a thread-backed queue waits for its running block,
+    // which may be a re-post waiting for that lock.
+    released.reset();
+}
 
 void TouchSimulator::postRotationEventWithRotation(double rotation, int32_t phase) {
     systemLog("Posting roration event with amount: {:f}, phase: {}", rotation, phase);
@@ -125,10 +139,10 @@ void TouchSimulator::postDockSwipeEventWithDelta(double delta, int64_t type, uin
     const double v = (type == kDockSwipeShowDesktop && !invertedFromDevice) ? -delta : delta;
     const bool isEnd = phase == kPhaseEnded || phase == kPhaseCancelled;
 
-    DockSwipeShared& s = shared();
+    Shared& s = *shared_;
     std::lock_guard lock(s.mutex);
     if (phase == kPhaseBegan) {
-        cancelReposts(s);
+        s.cancelReposts();
         s.state.originOffset = v;
     } else if (phase == kPhaseChanged) {
         if (v == 0) return;
@@ -166,7 +180,7 @@ void TouchSimulator::postDockSwipeEventWithDelta(double delta, int64_t type, uin
     }
 
     postDockSwipeEvents(events);
-    if (isEnd) scheduleReposts(s, events);
+    if (isEnd) Shared::scheduleReposts(shared_, events);
     if (v != 0) s.state.lastDockSwipeDelta = v;
 }
 
@@ -175,23 +189,9 @@ void TouchSimulator::dockSwipeTimerFired(const DockSwipeEvents& events) {
     postDockSwipeEvents(events);
 }
 
-TouchSimulator::DockSwipeState TouchSimulator::dockSwipeState() {
-    std::lock_guard lock(shared().mutex);
-    return shared().state;
-}
-
-void TouchSimulator::resetProcessWideState() {
-    DockSwipeShared& s = shared();
-    std::shared_ptr<DispatchQueue> released;
-    {
-        std::lock_guard lock(s.mutex);
-        cancelReposts(s);
-        released = std::move(s.repostQueue);
-        s.state = {};
-    }
-    // Released outside the lock: a thread-backed queue waits for its running block,
-    // which may be a re-post waiting for that lock.
-    released.reset();
+TouchSimulator::DockSwipeState TouchSimulator::dockSwipeState() const {
+    std::lock_guard lock(shared_->mutex);
+    return shared_->state;
 }
 
 }  // namespace touchlane

@@ -16,7 +16,6 @@
 #include "platform/desktop/EvdevEvents.h"
 #include "platform/desktop/UinputWindowSystem.h"
 #include "platform/desktop/XTestSteps.h"
-#include "synthesis/EventSimulators.h"
 #include "synthesis/LogOnlyWindowSystem.h"
 #include "synthesis/MouseSimulator.h"
 
@@ -72,11 +71,9 @@ TEST(UinputOutput, CreatesThePointerAndKeyboardDevicesAndPostsToThem) {
     EXPECT_EQ(output->keyboardDeviceNode().rfind("/dev/input/event", 0), 0u);
     EXPECT_EQ(output->mainDisplayBounds(), kDefaultDisplayBounds);
 
-    resetEventSimulators();
     WindowSystemOverride installed(*output);
     MouseSimulator::doMouseClick({960, 540}, 1);
     EXPECT_EQ(output->cursorLocation(), (Point{960, 540})) << "without a display to ask, the last posted point";
-    resetEventSimulators();
 }
 
 TEST(DrmDisplayLayout, FirstConnectedConnectorByNameGivesTheBoundsElseTheDefault) {

@@ -5,7 +5,6 @@
 #include "desktop/XvfbDesktop.h"
 #include "platform/ManualScheduler.h"
 #include "synthesis/EventNumbers.h"
-#include "synthesis/EventSimulators.h"
 #include "synthesis/GestureScrollSimulator.h"
 #include "synthesis/MouseSimulator.h"
 #include "synthesis/TouchSimulator.h"
@@ -23,9 +22,7 @@ struct X11Output : ::testing::Test {
         if (x.missing()) GTEST_SKIP() << XvfbDesktop::kMissingMessage;
         ASSERT_EQ(x.error(), "");
         installed.emplace(x.output());
-        resetEventSimulators();
     }
-    void TearDown() override { resetEventSimulators(); }
 
     VirtualTime time;
     XvfbDesktop x;
@@ -52,7 +49,7 @@ TEST_F(X11Output, ClicksLandWhereTheScreenCoordinatesSay) {
 TEST_F(X11Output, WheelButtonsZoomStepsAndShortcutChords) {
     for (int lines : {-1, 2}) MouseSimulator::doMouseScrollDirectionY(lines);
     for (int lines : {1, -1}) MouseSimulator::doMouseScrollDirectionX(lines);
-    GestureScrollSimulator::postGestureScrollEventWithDeltaX(0, -40, kPhaseBegan, false, false);
+    GestureScrollSimulator().postGestureScrollEventWithDeltaX(0, -40, kPhaseBegan, false, false);
     auto seen = x.take(true);
     EXPECT_EQ(XvfbDesktop::pressed(seen), (std::vector<unsigned>{5, 4, 4, 6, 7, 5}));
     EXPECT_EQ(seen.size(), 12u) << "every wheel press is released";
@@ -68,8 +65,9 @@ TEST_F(X11Output, WheelButtonsZoomStepsAndShortcutChords) {
     TouchSimulator::postSmartZoomEvent();
     EXPECT_EQ(x.takeKeys(), (Keys{"+Control_L", "+0", "-0", "-Control_L"}));
     // Three fingers to the left, as the action handler posts it, and the end's re-posts.
-    TouchSimulator::postDockSwipeEventWithDelta(0.1, 1, kPhaseBegan, true);
-    TouchSimulator::postDockSwipeEventWithDelta(0, 1, kPhaseEnded, true);
+    TouchSimulator swipes;
+    swipes.postDockSwipeEventWithDelta(0.1, 1, kPhaseBegan, true);
+    swipes.postDockSwipeEventWithDelta(0, 1, kPhaseEnded, true);
     time.advanceBy(600);
     EXPECT_EQ(x.takeKeys(), (Keys{"+Super_L", "+Next", "-Next", "-Super_L"}));
 }

@@ -12,8 +12,7 @@ namespace {
 using S = TrackpadState;
 
 struct Bed : SimulatorTestBed {
-    Bed() { MultiTouchEvent::resetTransientState(); }
-    ~Bed() { MultiTouchEvent::resetTransientState(); }
+    MultiTouchEvent handler;
 };
 
 using Calls = std::vector<std::pair<double, S>>;
@@ -29,12 +28,12 @@ Posted amounts(const Bed& bed, uint32_t field) {
 
 TEST(MultiTouchEvent, ScrollPostsWholePointsAndCarriesTheRest) {
     Bed bed;
-    MultiTouchEvent::scrollWithDx(0, 0.6, S::changed);
-    MultiTouchEvent::scrollWithDx(0, 0.6, S::changed);
-    MultiTouchEvent::scrollWithDx(-1.5, 0.6, S::changed);  // 0.2 + 0.6 carried: y stays below a point
-    MultiTouchEvent::scrollWithDx(0.2, 0.4, S::begin);     // a begin drops the residue
-    MultiTouchEvent::scrollWithDx(0, 0, S::ended);
-    MultiTouchEvent::scrollWithDx(5, 5, S::none);
+    bed.handler.scrollWithDx(0, 0.6, S::changed);
+    bed.handler.scrollWithDx(0, 0.6, S::changed);
+    bed.handler.scrollWithDx(-1.5, 0.6, S::changed);  // 0.2 + 0.6 carried: y stays below a point
+    bed.handler.scrollWithDx(0.2, 0.4, S::begin);     // a begin drops the residue
+    bed.handler.scrollWithDx(0, 0, S::ended);
+    bed.handler.scrollWithDx(5, 5, S::none);
     std::vector<std::vector<int64_t>> posted;  // point deltas x, y and the phase
     for (const auto& e : bed.windowSystem.events()) {
         if (e.record.integerField(55) == 22) {
@@ -49,28 +48,28 @@ TEST(MultiTouchEvent, PinchAndRotationStartAtTheirThresholds) {
     const double deg = -180.0 / std::numbers::pi * 0.5;  // posted degrees per radian
     struct Case {
         const char* name;
-        void (*operation)(double, S);
+        void (MultiTouchEvent::*operation)(double, S);
         uint32_t field;
         Calls calls;
         Posted posted;
     } cases[] = {
-        {"pinch steps accumulate until 0.0025, tiny steps are dropped", MultiTouchEvent::zoomWithOffset, 113,
+        {"pinch steps accumulate until 0.0025, tiny steps are dropped", &MultiTouchEvent::zoomWithOffset, 113,
          {{0.001, S::begin}, {0.001, S::changed}, {0.001, S::changed}, {0.0005, S::changed}, {0.001, S::changed},
           {0.0, S::ended}},
          {{0.003, 1}, {0.001, 2}, {0.0, 4}}},
-        {"a pinch that never started posts nothing", MultiTouchEvent::zoomWithOffset, 113,
+        {"a pinch that never started posts nothing", &MultiTouchEvent::zoomWithOffset, 113,
          {{0.001, S::begin}, {0.001, S::changed}, {0.001, S::ended}, {0.01, S::none}}, {}},
         {"a rotation of 0.02 rad begins at once, later steps post from 0.012 on, the end flushes the rest",
-         MultiTouchEvent::rotateWithOffset, 114,
+         &MultiTouchEvent::rotateWithOffset, 114,
          {{0.02, S::begin}, {0.005, S::changed}, {0.005, S::changed}, {0.005, S::changed}, {0.005, S::changed},
           {0.0, S::ended}},
          {{0.02 * deg, 1}, {0.015 * deg, 2}, {0.005 * deg, 2}, {-0.0, 4}}},
-        {"a rotation that never started has no end", MultiTouchEvent::rotateWithOffset, 114,
+        {"a rotation that never started has no end", &MultiTouchEvent::rotateWithOffset, 114,
          {{0.005, S::begin}, {0.0, S::ended}}, {}},
     };
     for (const auto& c : cases) {
         Bed bed;
-        for (auto [amount, phase] : c.calls) c.operation(amount, phase);
+        for (auto [amount, phase] : c.calls) (bed.handler.*c.operation)(amount, phase);
         Posted posted = amounts(bed, c.field);
         ASSERT_EQ(posted.size(), c.posted.size()) << c.name;
         for (size_t i = 0; i < posted.size(); ++i) {

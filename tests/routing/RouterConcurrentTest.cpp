@@ -6,7 +6,6 @@
 #include "logging/LogHook.h"
 #include "routing/TouchEventRouter.h"
 #include "support/TouchFrames.h"
-#include "synthesis/EventSimulators.h"
 #include "synthesis/WindowSystem.h"
 
 namespace touchlane {
@@ -15,7 +14,6 @@ namespace {
 // The router on real thread-backed queues: reports come in from another thread,
 // and a reset may come from anywhere, the router queue itself included.
 TEST(RouterConcurrent, ReportsFromAnotherThreadAndResetsFromAnywhere) {
-    resetEventSimulators();
     LogRecorder log;
     StaticWindowSystem display;
     WindowSystemOverride installed(display);
@@ -40,7 +38,6 @@ TEST(RouterConcurrent, ReportsFromAnotherThreadAndResetsFromAnywhere) {
         router->handleTouchData(test::frame({test::down(1, 16000, 16000)}));
     }
     EXPECT_EQ(log.count("Touch router device state reset"), 2u);
-    resetEventSimulators();
 }
 
 }  // namespace

@@ -2,17 +2,13 @@
 
 #include "logging/LogHook.h"
 #include "platform/ManualScheduler.h"
-#include "synthesis/EventSimulators.h"
 #include "synthesis/RecordingWindowSystem.h"
 
 namespace touchlane {
 
 // Virtual time, a recording window system (1920 x 1080) and captured log lines for
-// one test, with the simulators' process-wide values reset before and after it.
+// one test.
 struct SimulatorTestBed {
-    SimulatorTestBed() { resetEventSimulators(); }
-    ~SimulatorTestBed() { resetEventSimulators(); }
-
     VirtualTime time;
     RecordingWindowSystem windowSystem;
     WindowSystemOverride windowSystemOverride{windowSystem};

@@ -20,8 +20,8 @@ using K = DesktopKey;
 struct TableRun {
     SimulatorTestBed bed;
     EventActionState state;
-    TableRun() { MultiTouchEvent::resetTransientState(); }
-    ~TableRun() { MultiTouchEvent::resetTransientState(); }
+    MultiTouchEvent handler;
+    TouchSimulator swipes;
 
     DesktopActions actions() {
         DesktopActions all;
@@ -65,10 +65,10 @@ TEST(EventActionTable, ScrollDirections) {
     MouseSimulator::doMouseScrollDirectionX(1);
     EXPECT_EQ(run.actions(), (DesktopActions{WheelMotion{-360, 0}, WheelMotion{0, -120}}));
 
-    MultiTouchEvent::scrollWithDx(0, -40, TrackpadState::begin);   // fingers up: scroll down
-    MultiTouchEvent::scrollWithDx(0, 20, TrackpadState::changed);  // fingers down: half a detent up
-    MultiTouchEvent::scrollWithDx(40, 0, TrackpadState::changed);  // fingers right: scroll left
-    MultiTouchEvent::scrollWithDx(0, 0, TrackpadState::ended);
+    run.handler.scrollWithDx(0, -40, TrackpadState::begin);   // fingers up: scroll down
+    run.handler.scrollWithDx(0, 20, TrackpadState::changed);  // fingers down: half a detent up
+    run.handler.scrollWithDx(40, 0, TrackpadState::changed);  // fingers right: scroll left
+    run.handler.scrollWithDx(0, 0, TrackpadState::ended);
     EXPECT_EQ(run.actions(), (DesktopActions{WheelMotion{-120, 0}, WheelMotion{60, 0}, WheelMotion{0, -120}}));
 }
 
@@ -108,9 +108,9 @@ TEST(EventActionTable, DockSwipesActOnceAtTheirEndByTypeAndSign) {
     TableRun run;
     for (const auto& c : cases) {
         for (size_t i = 0; i < c.deltas.size(); ++i) {
-            TouchSimulator::postDockSwipeEventWithDelta(c.deltas[i], c.type, i ? kPhaseChanged : kPhaseBegan, true);
+            run.swipes.postDockSwipeEventWithDelta(c.deltas[i], c.type, i ? kPhaseChanged : kPhaseBegan, true);
         }
-        TouchSimulator::postDockSwipeEventWithDelta(0, c.type, c.end, true);
+        run.swipes.postDockSwipeEventWithDelta(0, c.type, c.end, true);
         run.bed.time.advanceBy(600);  // the end is posted twice more
         EXPECT_EQ(run.actions(), c.expected) << "type " << c.type << ", first delta " << c.deltas[0];
     }

@@ -10,12 +10,17 @@
 namespace touchlane {
 namespace {
 
-void scroll(int64_t dx, int64_t dy, uint16_t phase, bool inverted = false) {
-    GestureScrollSimulator::postGestureScrollEventWithDeltaX(dx, dy, phase, true, inverted);
-}
+// One simulator for the test in progress; every test starts with a fresh one.
+struct Scroller {
+    GestureScrollSimulator simulator;
+    void operator()(int64_t dx, int64_t dy, uint16_t phase, bool inverted = false) {
+        simulator.postGestureScrollEventWithDeltaX(dx, dy, phase, true, inverted);
+    }
+};
 
 TEST(GestureScrollSimulator, LinesCarryTheirRemainderUntilTheNextBegan) {
     SimulatorTestBed bed;
+    Scroller scroll;
     scroll(3, 0, 1);  // the scroll-wheel event, then the gesture event
     EXPECT_EQ(bed.windowSystem.lines(),
               (std::vector<std::string>{
@@ -55,6 +60,7 @@ TEST(GestureScrollSimulator, EndsZeroDeltasAndInvalidPhases) {
     };
     for (const auto& c : cases) {
         SimulatorTestBed bed;
+        Scroller scroll;
         scroll(c.dx, 0, c.phase);
         EXPECT_EQ(bed.windowSystem.lines(), c.lines) << c.phase;
         EXPECT_TRUE(bed.log.contains(c.logged)) << c.phase;

@@ -60,12 +60,13 @@ TEST(MouseSimulator, ScrollWheelTurnsStrengthsIntoLineSteps) {
     };
     for (const auto& c : cases) {
         SimulatorTestBed bed;
+        MouseSimulator mouse;
         bed.windowSystem.setCursorLocation({40, 50});
         for (size_t i = 0; i < c.calls.size(); ++i) {
             SCOPED_TRACE(fmt::format("{}, call {}", c.name, i));
             bed.windowSystem.clear();
             const double before = bed.time.now();
-            MouseSimulator::doMouseScrollWheel(c.calls[i].first);
+            mouse.doMouseScrollWheel(c.calls[i].first);
             const auto events = bed.windowSystem.events();
             EXPECT_EQ(scrollSteps(events, {40, 50}), c.calls[i].second);
             auto lineStep = [](const PostedEvent& e) { return e.record.constructor == EventConstructor::scrollWheel; };

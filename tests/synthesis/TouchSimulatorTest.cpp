@@ -13,9 +13,9 @@ namespace {
 
 // Posts the steps; answers the gesture-data event of each post, after checking
 // that its companion event follows it.
-std::vector<EventRecord> swipe(SimulatorTestBed& bed, std::vector<std::pair<double, uint16_t>> steps, int64_t type,
-                               bool inverted) {
-    for (auto [delta, phase] : steps) TouchSimulator::postDockSwipeEventWithDelta(delta, type, phase, inverted);
+std::vector<EventRecord> swipe(SimulatorTestBed& bed, TouchSimulator& simulator,
+                               std::vector<std::pair<double, uint16_t>> steps, int64_t type, bool inverted) {
+    for (auto [delta, phase] : steps) simulator.postDockSwipeEventWithDelta(delta, type, phase, inverted);
     std::vector<EventRecord> data;
     auto lines = bed.windowSystem.lines();
     for (size_t i = 0; i < lines.size(); i += 2) {
@@ -27,7 +27,8 @@ std::vector<EventRecord> swipe(SimulatorTestBed& bed, std::vector<std::pair<doub
 
 TEST(TouchSimulator, DockSwipeAccumulatesTheOffsetAndEndsWithTheExitSpeed) {
     SimulatorTestBed bed;
-    auto data = swipe(bed, {{10, 1}, {5, 2}, {0, 2}, {0, 4}}, 1, false);
+    TouchSimulator simulator;
+    auto data = swipe(bed, simulator, {{10, 1}, {5, 2}, {0, 2}, {0, 4}}, 1, false);
     ASSERT_EQ(data.size(), 3u) << "a zero change posts nothing";
     EXPECT_EQ(bed.windowSystem.lines()[0],
               R"({"double":{"110":23.0,"119":1.401298464324817e-45,"123":1.0,"124":10.0,"132":1.0,"134":1.0,"139":1.401298464324817e-45,"165":1.0,"41":33231.0,"55":30.0},"int":{"135":1092616192,"136":0},"source":false,"t":1000.0,"tap":1,"type":0})");
@@ -42,7 +43,8 @@ TEST(TouchSimulator, DockSwipeAccumulatesTheOffsetAndEndsWithTheExitSpeed) {
         {1, true, 10, 1}, {2, false, 10, 0}, {3, false, -10, 1}, {3, true, 10, 1}, {4, false, 0, 0}};
     for (const auto& c : cases) {
         SimulatorTestBed bed;
-        auto data = swipe(bed, {{10, 1}}, c.type, c.inverted);
+        TouchSimulator simulator;
+        auto data = swipe(bed, simulator, {{10, 1}}, c.type, c.inverted);
         SCOPED_TRACE(testing::Message() << "type " << c.type << (c.inverted ? ", inverted" : ""));
         ASSERT_EQ(data.size(), c.type == 4 ? 0u : 1u) << "an unknown type posts nothing";
         if (data.empty()) continue;
@@ -58,9 +60,10 @@ TEST(TouchSimulator, DockSwipeAccumulatesTheOffsetAndEndsWithTheExitSpeed) {
 // second call at 1199 ms.
 std::vector<double> repostTimes(std::optional<uint16_t> secondPhase) {
     SimulatorTestBed bed;
-    swipe(bed, {{-8, 1}, {0, 8}}, 2, false);
+    TouchSimulator simulator;
+    swipe(bed, simulator, {{-8, 1}, {0, 8}}, 2, false);
     bed.time.advanceBy(199);
-    if (secondPhase) TouchSimulator::postDockSwipeEventWithDelta(0, 2, *secondPhase, false);
+    if (secondPhase) simulator.postDockSwipeEventWithDelta(0, 2, *secondPhase, false);
     bed.time.advanceBy(2000);
     std::vector<double> times;
     auto events = bed.windowSystem.events();
@@ -80,16 +83,18 @@ TEST(TouchSimulator, AnEndIsPostedAgainAfter200And500MsUnlessSuperseded) {
     EXPECT_EQ(repostTimes(1), (std::vector<double>{})) << "a begin cancels them";
 }
 
-TEST(TouchSimulatorThread, RepostsArriveFromTheirOwnThreadAndResetStopsThemSafely) {
-    resetEventSimulators();  // the re-post queue is made afresh on a real thread
+TEST(TouchSimulatorThread, RepostsArriveFromTheirOwnThreadAndTheSimulatorsEndStopsThemSafely) {
     RecordingWindowSystem recording;
     WindowSystemOverride installed(recording);
     LogRecorder quiet;
-    TouchSimulator::postDockSwipeEventWithDelta(5, 1, 1, false);
-    TouchSimulator::postDockSwipeEventWithDelta(0, 1, 4, false);
-    // Waits for the 200 ms re-post only, well under a second.
-    EXPECT_TRUE(test::waitUntil([&] { return recording.size() >= 6; }, std::chrono::milliseconds(1000)));
-    resetEventSimulators();  // stops the queue with the 500 ms re-post still pending
+    {
+        TouchSimulator simulator;  // its re-post queue runs on a real thread
+        simulator.postDockSwipeEventWithDelta(5, 1, 1, false);
+        simulator.postDockSwipeEventWithDelta(0, 1, 4, false);
+        // Waits for the 200 ms re-post only, well under a second.
+        EXPECT_TRUE(test::waitUntil([&] { return recording.size() >= 6; }, std::chrono::milliseconds(1000)));
+    }  // stops the queue with the 500 ms re-post still pending
+    EXPECT_EQ(recording.size(), 6u);
 }
 
 }  // namespace
