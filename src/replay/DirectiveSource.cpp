@@ -2,6 +2,7 @@
 
 #include <ios>
 #include <streambuf>
+#include <string>
 
 #include "replay/EvemuReader.h"
 
@@ -18,21 +19,24 @@ public:
     }
 
 protected:
+    // A line at a time, as the readers ask for them: a recording piped in live
+    // plays each report as it arrives instead of waiting for a full buffer.
     int_type underflow() override {
-        rest_.read(chunk_, sizeof chunk_);
-        const std::streamsize count = rest_.gcount();
-        // The reader's stream turns this into its bad state, so a failed read is
-        // still reported as one rather than taken for the end.
-        if (count <= 0 && rest_.bad()) throw std::ios_base::failure("the input could not be read");
-        if (count <= 0) return traits_type::eof();
-        setg(chunk_, chunk_, chunk_ + count);
-        return traits_type::to_int_type(chunk_[0]);
+        if (!std::getline(rest_, line_)) {
+            // The reader's stream turns this into its bad state, so a failed read
+            // is still reported as one rather than taken for the end.
+            if (rest_.bad()) throw std::ios_base::failure("the input could not be read");
+            return traits_type::eof();
+        }
+        line_ += '\n';
+        setg(line_.data(), line_.data(), line_.data() + line_.size());
+        return traits_type::to_int_type(line_[0]);
     }
 
 private:
     std::string readAhead_;
     std::istream& rest_;
-    char chunk_[4096];
+    std::string line_;
 };
 
 template <typename Reader>
