@@ -95,6 +95,8 @@ struct Row {
     const char* reason = "";
 };
 
+void PrintTo(const Row& row, std::ostream* out) { *out << row.device << '.' << row.gesture; }
+
 const char* const kAtmel = "Atmel maXTouch Touchscreen";
 const char* const kWacom = "Wacom ISDv4 E6 Finger";
 const Strings kNineTaps(9, "L");
