@@ -12,8 +12,8 @@
 #include <string>
 
 #include "input/ParseUsbData.h"
+#include "replay/DirectiveSource.h"
 #include "replay/ReportEncoder.h"
-#include "replay/TraceReader.h"
 
 namespace touchlane::fuzz {
 
@@ -55,14 +55,15 @@ inline void feedReportStream(ParseUsbData& parser, std::span<const uint8_t> inpu
     }
 }
 
-// Reads the input as a trace and plays its reports, frames and pen samples
-// through the parser, as the replay tool does.
+// Reads the input as a trace or an evemu recording, whichever it looks like, and
+// plays its reports, frames and pen samples through the parser, as the replay
+// tool does.
 inline void feedTrace(ParseUsbData& parser, std::span<const uint8_t> input) {
     parser.resetParserState();
     std::istringstream text(std::string(input.begin(), input.end()));
-    TraceReader reader(text);
+    auto source = openDirectiveSource(text);
     TraceDirective directive;
-    while (reader.next(directive) == TraceReader::Status::directive) {
+    while (source->next(directive) == DirectiveSource::Status::directive) {
         for (const auto& report : reportsOf(directive)) consume(parser.parseData(report));
     }
 }

@@ -8,7 +8,7 @@
 #include "logging/LogHook.h"
 #include "platform/ManualScheduler.h"
 #include "replay/ReportEncoder.h"
-#include "replay/TraceReader.h"
+#include "replay/DirectiveSource.h"
 #include "synthesis/EventRecordLine.h"
 #include "synthesis/WindowSystem.h"
 
@@ -108,14 +108,14 @@ ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options) {
 
     ParseUsbData parser;
     std::shared_ptr<TouchDataSink> sink;
-    TraceReader reader(trace);
+    auto source = openDirectiveSource(trace);
     TraceDirective directive;
     for (;;) {
-        auto status = reader.next(directive);
-        if (status == TraceReader::Status::end) break;
-        if (status == TraceReader::Status::error) {
+        auto status = source->next(directive);
+        if (status == DirectiveSource::Status::end) break;
+        if (status == DirectiveSource::Status::error) {
             outcome.ok = false;
-            outcome.error = reader.errorMessage();
+            outcome.error = source->errorMessage();
             break;
         }
         ++outcome.directives;

@@ -45,8 +45,9 @@ struct ReplayOutcome {
     double endTimeMs = 0;    // virtual time at the end
 };
 
-// Plays a trace through the report parser and the touch sink, with a window
-// system that writes every posted event as a record line. In virtual time (the
+// Plays a trace (or an evemu recording of a Linux touchscreen, told apart by its
+// content) through the report parser and the touch sink, with a window system
+// that writes every posted event as a record line. In virtual time (the
 // default) the same trace always gives the same output.
 ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options);
 

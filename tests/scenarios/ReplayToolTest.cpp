@@ -43,9 +43,13 @@ TEST(ReplayTool, DemoTracePostsAClickAScrollAPinchAndADockSwipe) {
 }
 
 TEST(ReplayTool, MalformedLineExitsTwoNamingTheLine) {
-    auto run = runTool("-", "# fine\\n100 frame 1:7:100:100\\n200 frame 1:7:100\\n");
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.out.find("line 3:"), std::string::npos) << run.out;
+    // A trace, and a kernel recording whose slot is out of range.
+    for (const char* input : {"# fine\\n100 frame 1:7:100:100\\n200 frame 1:7:100\\n",
+                              "A: 35 0 99 0 0 0\\nA: 36 0 99 0 0 0\\nE: 1.0 0003 002f 9999\\n"}) {
+        auto run = runTool("-", input);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.out.find("line 3:"), std::string::npos) << run.out;
+    }
 }
 
 }  // namespace

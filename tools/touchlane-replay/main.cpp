@@ -1,5 +1,6 @@
-// touchlane-replay: plays a recorded or hand-written trace of touch-frame reports
-// through the whole pipeline in virtual time and prints the events it posts.
+// touchlane-replay: plays a recorded or hand-written trace of touch-frame reports,
+// or an evemu recording of a Linux touchscreen, through the whole pipeline in
+// virtual time and prints the events it posts.
 
 #include <cstdio>
 #include <cstring>
@@ -18,7 +19,9 @@ constexpr const char* kUsage =
     "Usage: touchlane-replay [--log FILE] [--debug] [--output x11|uinput] TRACE\n"
     "Plays TRACE (a file, or - for standard input) through the report parser,\n"
     "the touch router, the gesture recognizers and the event simulators in\n"
-    "virtual time, and prints every posted event as one JSON line.\n"
+    "virtual time, and prints every posted event as one JSON line. TRACE may\n"
+    "also be an evemu recording of a multi-touch screen (its device description\n"
+    "first, then its events): its axes are scaled onto the touch frame.\n"
     "\n"
     "  --log FILE        write every log line of the pipeline, in order, to FILE\n"
     "  --debug           also log the live gesture classification\n"
@@ -28,7 +31,7 @@ constexpr const char* kUsage =
     "  --version    show the version and exit\n"
     "\n"
     "Exit status: 0 on success, 1 when a file cannot be read or written,\n"
-    "2 on a usage error or a malformed trace line.\n";
+    "2 on a usage error or a malformed trace or recording line.\n";
 
 int usageError(const std::string& message) {
     std::fprintf(stderr, "touchlane-replay: %s\nTry 'touchlane-replay --help' for more information.\n",

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "replay/EvemuSlots.h"
+#include "replay/TraceReader.h"
+
+namespace touchlane {
+
+// Reads a recording of a Linux touchscreen in the text form of the evemu tools:
+// a device description (`N:` name, `I:` ids, `P:` properties, `B:` event bits,
+// `A: CODE MIN MAX FUZZ FLAT [RES]` axis ranges) and then one event a line,
+// `E: SECONDS.MICROSECONDS TYPE CODE VALUE`, type and code in hexadecimal. Each
+// SYN_REPORT becomes one frame directive at its time after the first event, so
+// a recording plays like a trace. Blank lines and '#' comments are skipped; a
+// malformed line stops the reading with a message naming its number.
+class EvemuReader {
+public:
+    using Status = TraceReader::Status;
+
+    explicit EvemuReader(std::istream& input);
+
+    Status next(TraceDirective& directive);
+    const std::string& errorMessage() const { return error_; }
+
+private:
+    // One line; sets `directive` when it completes a frame, false on an error.
+    bool readLine(std::string_view line, std::optional<TraceDirective>& directive);
+    bool readAxis(std::string_view rest);
+    bool readEvent(std::string_view rest, std::optional<TraceDirective>& directive);
+    bool fail(std::string why);
+
+    std::istream& input_;
+    size_t lineNumber_ = 0;
+    std::string error_;
+    EvemuSlots slots_;
+    bool sawEvent_ = false;
+    int64_t firstEventNs_ = 0;
+    int64_t lastEventNs_ = 0;
+    // After SYN_DROPPED the kernel lost events: what follows up to the next
+    // SYN_REPORT is incomplete and is skipped.
+    bool dropping_ = false;
+};
+
+// Whether a trace's first line that is neither blank nor a comment belongs to an
+// evemu recording rather than a trace.
+bool isEvemuLine(std::string_view line);
+
+}  // namespace touchlane
