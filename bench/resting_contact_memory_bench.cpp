@@ -19,7 +19,6 @@
 #include "logging/LogHook.h"
 #include "platform/ManualScheduler.h"
 #include "routing/TouchEventRouter.h"
-#include "synthesis/EventSimulators.h"
 #include "synthesis/WindowSystem.h"
 
 namespace touchlane {
@@ -98,10 +97,7 @@ int main(int argc, char** argv) {
     touchlane::LogHookOverride silence([](touchlane::LogStyle, const std::string&, const std::string&) {});
     touchlane::StaticWindowSystem display({0, 0, 1920, 1080});
     touchlane::WindowSystemOverride displayOverride(display);
-    touchlane::resetEventSimulators();
     touchlane::measure(1, frames);
-    touchlane::resetEventSimulators();
     touchlane::measure(10, frames);
-    touchlane::resetEventSimulators();
     return 0;
 }

@@ -91,8 +91,6 @@ struct Row {
     const char* gesture;
     Expect expect;
     Strings clicks = {};
-    bool knownFault = false;
-    const char* reason = "";
 };
 
 void PrintTo(const Row& row, std::ostream* out) { *out << row.device << '.' << row.gesture; }
@@ -102,8 +100,7 @@ const char* const kWacom = "Wacom ISDv4 E6 Finger";
 const Strings kNineTaps(9, "L");
 
 const Row kRows[] = {
-    {kAtmel, "1-finger-fast-taps", Expect::leftClicks, kNineTaps, true,
-     "every third tap of the quick series posts nothing (L1 L2 L1 L2 L1 L2)"},
+    {kAtmel, "1-finger-fast-taps", Expect::leftClicks, kNineTaps},
     {kAtmel, "1-finger-drag-up-down", Expect::drag},
     {kAtmel, "4-finger-drag-down", Expect::desktopAction},
     {kWacom, "single-tap-center", Expect::clicks, {"L1"}},
@@ -121,7 +118,6 @@ class RealRecordings : public testing::TestWithParam<Row> {};
 
 TEST_P(RealRecordings, PostWhatThePersonDid) {
     const Row& row = GetParam();
-    if (row.knownFault) GTEST_SKIP() << row.reason;
     const scenario::Run run = playRecording(row.device, row.gesture);
     const Posted p = summarise(run);
     SCOPED_TRACE(describe(run, p));
