@@ -68,6 +68,32 @@ bool isEvemuLine(std::string_view line) {
 EvemuReader::EvemuReader(std::istream& input) : input_(input) {}
 
 EvemuReader::Status EvemuReader::next(TraceDirective& directive) {
+    if (!waiting_ && !recordingEnded_) {
+        TraceDirective recorded;
+        const Status status = nextRecorded(recorded);
+        if (status == Status::error) return status;
+        if (status == Status::end) recordingEnded_ = true;
+        else waiting_ = std::move(recorded);
+    }
+    if (!waiting_) return Status::end;
+    if (held_ && waiting_->timeMs - held_->timeMs > kHeldFrameRepeatMs) {
+        held_->timeMs += kHeldFrameRepeatMs;
+        directive = *held_;
+        return Status::directive;
+    }
+    directive = std::move(*waiting_);
+    waiting_.reset();
+    held_.reset();
+    if (const auto* frame = std::get_if<FrameDirective>(&directive.body)) {
+        FrameDirective touching{frame->format, {}};
+        for (const auto& contact : frame->contacts)
+            if (contact.state == 7) touching.contacts.push_back(contact);
+        if (!touching.contacts.empty()) held_ = TraceDirective{directive.timeMs, std::move(touching)};
+    }
+    return Status::directive;
+}
+
+EvemuReader::Status EvemuReader::nextRecorded(TraceDirective& directive) {
     std::string line;
     while (std::getline(input_, line)) {
         ++lineNumber_;

@@ -16,15 +16,22 @@ namespace touchlane {
 // `A: CODE MIN MAX FUZZ FLAT [RES]` axis ranges) and then one event a line,
 // `E: SECONDS.MICROSECONDS TYPE CODE VALUE`, type and code in hexadecimal. Each
 // SYN_REPORT becomes one frame directive at its time after the first event, so
-// a recording plays like a trace. Blank lines and '#' comments are skipped; a
-// malformed line stops the reading with a message naming its number.
+// a recording plays like a trace. A touchscreen says nothing while its contacts
+// stay put, where our frame reports them every few ms: a contact held still is
+// reported again every kHeldFrameRepeatMs, so that long presses and the router's
+// lost-lift timeout see what the touch frame would send. Blank lines and '#'
+// comments are skipped; a malformed line stops the reading with a message
+// naming its number.
 class EvemuReader {
 public:
     using Status = TraceReader::Status;
+    static constexpr double kHeldFrameRepeatMs = 10.0;
 
     explicit EvemuReader(std::istream& input);
 
     Status next(TraceDirective& directive);
+    // The next frame as the recording has it, without repeats.
+    Status nextRecorded(TraceDirective& directive);
     const std::string& errorMessage() const { return error_; }
 
 private:
@@ -44,6 +51,11 @@ private:
     // After SYN_DROPPED the kernel lost events: what follows up to the next
     // SYN_REPORT is incomplete and is skipped.
     bool dropping_ = false;
+    // The touching contacts of the last frame handed out, and when; the recorded
+    // frame that follows waits while repeats of the held one fill the gap.
+    std::optional<TraceDirective> held_;
+    std::optional<TraceDirective> waiting_;
+    bool recordingEnded_ = false;
 };
 
 // Whether a trace's first line that is neither blank nor a comment belongs to an

@@ -58,10 +58,12 @@ TEST(EvemuReader, SlotsBecomeScaledFramesAtTheirTimesWithEndedContactsListedOnce
                               "E: 100.290000 0003 0039 -001\nE: 100.290000 0000 0000 0000\n"
                               "E: 100.300000 0000 0000 0000\n");
     ASSERT_EQ(read.error, "");
-    ASSERT_EQ(read.directives.size(), 4u);
+    ASSERT_EQ(read.directives.size(), 5u);
     std::vector<double> times;
     for (const auto& d : read.directives) times.push_back(d.timeMs);
-    EXPECT_EQ(times, (std::vector<double>{0, 10, 20, 40}));
+    // The lost report leaves a 20 ms gap: the contacts still down are reported
+    // again at 30 ms, as a touch frame would.
+    EXPECT_EQ(times, (std::vector<double>{0, 10, 20, 30, 40}));
     // Sizes follow the position ranges (8 of 800 units is 1 % of the frame); the
     // usual finger size stands in where the device measures none.
     const TraceContact corner{0, 7, 32767, 32767, 328, 547, 0};
@@ -73,9 +75,10 @@ TEST(EvemuReader, SlotsBecomeScaledFramesAtTheirTimesWithEndedContactsListedOnce
     next.id = 2;
     next.y = 16418;
     EXPECT_EQ(contactsOf(read.directives[2]), (std::vector<TraceContact>{lifted, next, origin}));
+    EXPECT_EQ(contactsOf(read.directives[3]), (std::vector<TraceContact>{next, origin}));
     TraceContact originLifted = origin;
     next.state = originLifted.state = 4;
-    EXPECT_EQ(contactsOf(read.directives[3]), (std::vector<TraceContact>{next, originLifted}));
+    EXPECT_EQ(contactsOf(read.directives[4]), (std::vector<TraceContact>{next, originLifted}));
 }
 
 TEST(EvemuReader, EverySlotReplacedInOneReportKeepsDistinctContactIdentifiers) {
