@@ -6,7 +6,7 @@
 #include "logging/Logger.h"
 #include "logging/QRVEyeService.h"
 #include "logging/StandardErrorLog.h"
-#include "platform/desktop/DesktopOutput.h"
+#include "desktop/DesktopOutput.h"
 #include "routing/TouchEventRouter.h"
 #include "settings/DataController.h"
 

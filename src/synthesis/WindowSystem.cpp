@@ -20,12 +20,20 @@ WindowSystem& WindowSystem::current() {
     return fallbackWindowSystem();
 }
 
-void WindowSystem::setProcessDefault(WindowSystem* windowSystem) { processDefault.store(windowSystem); }
+void WindowSystem::setProcessDefault(WindowSystem* windowSystem) {
+    processDefault.store(windowSystem);
+    installDisplayBoundsSource(&current());
+}
 
 WindowSystemOverride::WindowSystemOverride(WindowSystem& windowSystem)
-    : previous_(overrideWindowSystem.exchange(&windowSystem)) {}
+    : previous_(overrideWindowSystem.exchange(&windowSystem)) {
+    installDisplayBoundsSource(&windowSystem);
+}
 
-WindowSystemOverride::~WindowSystemOverride() { overrideWindowSystem.store(previous_); }
+WindowSystemOverride::~WindowSystemOverride() {
+    overrideWindowSystem.store(previous_);
+    installDisplayBoundsSource(&WindowSystem::current());
+}
 
 StaticWindowSystem::StaticWindowSystem(Rect bounds) : bounds_(bounds) {}
 

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "platform/DisplayBounds.h"
 #include "platform/Geometry.h"
 #include "synthesis/EventRecord.h"
 
@@ -11,10 +12,9 @@ namespace touchlane {
 // cursor is and how large the main display is. Implementations must accept posts
 // from several threads, and mainDisplayBounds() must be cheap (no system call):
 // the tracking code converts coordinates with it many times per frame.
-class WindowSystem {
+class WindowSystem : public DisplayBoundsSource {
 public:
-    virtual ~WindowSystem() = default;
-    virtual Rect mainDisplayBounds() const = 0;
+    Rect mainDisplayBounds() const override = 0;
     virtual Point cursorLocation() const = 0;
     virtual void post(EventTap tap, const EventRecord& event) = 0;
 

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "synthesis/WindowSystem.h"
+#include "platform/DisplayBounds.h"
 #include "tracking/TouchConfiguration.h"
 
 namespace touchlane {
 
-Rect GestureRemoteToMacMapper::currentBounds() { return WindowSystem::current().mainDisplayBounds(); }
+Rect GestureRemoteToMacMapper::currentBounds() { return currentMainDisplayBounds(); }
 
 double GestureRemoteToMacMapper::horizontalScale() { return horizontalScale(currentBounds()); }
 

@@ -11,11 +11,11 @@
 #include <fstream>
 
 #include "logging/LogHook.h"
-#include "platform/desktop/DesktopOutput.h"
-#include "platform/desktop/DrmDisplayLayout.h"
-#include "platform/desktop/EvdevEvents.h"
-#include "platform/desktop/UinputWindowSystem.h"
-#include "platform/desktop/XTestSteps.h"
+#include "desktop/DesktopOutput.h"
+#include "desktop/DrmDisplayLayout.h"
+#include "desktop/EvdevEvents.h"
+#include "desktop/UinputWindowSystem.h"
+#include "desktop/XTestSteps.h"
 #include "synthesis/LogOnlyWindowSystem.h"
 #include "synthesis/MouseSimulator.h"
 

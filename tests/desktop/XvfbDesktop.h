@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/desktop/X11WindowSystem.h"
+#include "desktop/X11WindowSystem.h"
 
 struct _XDisplay;  // Xlib's Display
 

@@ -21,7 +21,7 @@
 #include "logging/LogHook.h"
 #include "platform/BundleInfo.h"
 #include "platform/Clock.h"
-#include "platform/desktop/DesktopOutput.h"
+#include "desktop/DesktopOutput.h"
 #include "replay/TraceRecorder.h"
 
 namespace {

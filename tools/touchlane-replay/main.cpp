@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/BundleInfo.h"
-#include "platform/desktop/DesktopOutput.h"
+#include "desktop/DesktopOutput.h"
 #include "replay/ReplayRouter.h"
 #include "replay/ReplaySession.h"
 

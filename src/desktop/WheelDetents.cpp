@@ -1,4 +1,4 @@
-#include "platform/desktop/WheelDetents.h"
+#include "desktop/WheelDetents.h"
 
 #include "synthesis/DesktopAction.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/desktop/DisplayLayout.h"
+#include "desktop/DisplayLayout.h"
 
 namespace touchlane {
 

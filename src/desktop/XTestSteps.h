@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/desktop/WheelDetents.h"
+#include "desktop/WheelDetents.h"
 #include "synthesis/DesktopAction.h"
 
 namespace touchlane {

@@ -1,11 +1,11 @@
-#include "platform/desktop/DesktopOutput.h"
+#include "desktop/DesktopOutput.h"
 
 #include <fmt/format.h>
 
 #include "logging/Logger.h"
-#include "platform/desktop/DrmDisplayLayout.h"
-#include "platform/desktop/UinputWindowSystem.h"
-#include "platform/desktop/X11WindowSystem.h"
+#include "desktop/DrmDisplayLayout.h"
+#include "desktop/UinputWindowSystem.h"
+#include "desktop/X11WindowSystem.h"
 #include "synthesis/LogOnlyWindowSystem.h"
 
 namespace touchlane {

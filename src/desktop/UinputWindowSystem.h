@@ -5,9 +5,9 @@
 #include <mutex>
 #include <string>
 
-#include "platform/desktop/ActionWindowSystem.h"
-#include "platform/desktop/DisplayLayout.h"
-#include "platform/desktop/WheelDetents.h"
+#include "desktop/ActionWindowSystem.h"
+#include "desktop/DisplayLayout.h"
+#include "desktop/WheelDetents.h"
 
 namespace touchlane {
 

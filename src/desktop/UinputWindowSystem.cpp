@@ -1,4 +1,4 @@
-#include "platform/desktop/UinputWindowSystem.h"
+#include "desktop/UinputWindowSystem.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -11,7 +11,7 @@
 #include <libevdev/libevdev.h>
 
 #include "logging/Logger.h"
-#include "platform/desktop/EvdevEvents.h"
+#include "desktop/EvdevEvents.h"
 
 namespace touchlane {
 

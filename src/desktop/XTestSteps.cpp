@@ -1,4 +1,4 @@
-#include "platform/desktop/XTestSteps.h"
+#include "desktop/XTestSteps.h"
 
 #include <algorithm>
 #include <cmath>

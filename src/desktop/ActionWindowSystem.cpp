@@ -1,4 +1,4 @@
-#include "platform/desktop/ActionWindowSystem.h"
+#include "desktop/ActionWindowSystem.h"
 
 namespace touchlane {
 

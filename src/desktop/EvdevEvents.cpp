@@ -1,4 +1,4 @@
-#include "platform/desktop/EvdevEvents.h"
+#include "desktop/EvdevEvents.h"
 
 #include <linux/input-event-codes.h>
 

@@ -1,4 +1,4 @@
-#include "platform/desktop/X11Desktop.h"
+#include "desktop/X11Desktop.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>

@@ -1,4 +1,4 @@
-#include "platform/desktop/DrmDisplayLayout.h"
+#include "desktop/DrmDisplayLayout.h"
 
 #include <algorithm>
 #include <charconv>

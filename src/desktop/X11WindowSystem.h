@@ -3,9 +3,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/desktop/ActionWindowSystem.h"
-#include "platform/desktop/X11Desktop.h"
-#include "platform/desktop/WheelDetents.h"
+#include "desktop/ActionWindowSystem.h"
+#include "desktop/X11Desktop.h"
+#include "desktop/WheelDetents.h"
 
 namespace touchlane {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/desktop/DisplayLayout.h"
-#include "platform/desktop/XTestSteps.h"
+#include "desktop/DisplayLayout.h"
+#include "desktop/XTestSteps.h"
 
 namespace touchlane {
 

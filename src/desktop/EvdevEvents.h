@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/Geometry.h"
-#include "platform/desktop/WheelDetents.h"
+#include "desktop/WheelDetents.h"
 #include "synthesis/DesktopAction.h"
 
 namespace touchlane {

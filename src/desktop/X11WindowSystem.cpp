@@ -1,4 +1,4 @@
-#include "platform/desktop/X11WindowSystem.h"
+#include "desktop/X11WindowSystem.h"
 
 namespace touchlane {
 
