@@ -31,7 +31,10 @@ double screenDistance(const Point& a, const Point& b);
 
 // The path metrics of the full aligned paths of one pair of fingers, kept up to date
 // as their samples grow: each question walks only the samples added since the last
-// one, unless the display bounds changed, which invalidates every converted point.
+// one. The display bounds changing (which invalidates every converted point), or a
+// finger gaining more samples between two questions than its newest run kept whole,
+// makes it walk the stored paths again; on a path long enough to have been thinned
+// that walk sees the thinned samples.
 class AlignedPathTracker {
 public:
     AlignedPathTracker(std::shared_ptr<const TrackedTouchPoint> first, std::shared_ptr<const TrackedTouchPoint> second);
@@ -54,6 +57,8 @@ private:
 
     void rebuild(const Rect& bounds);
     void advance();
+    // Walks the first finger's stored samples from `from` on.
+    void walk(size_t from);
     bool newSamplesAreInTimeOrder() const;
 
     std::shared_ptr<const TrackedTouchPoint> first_;
@@ -63,9 +68,11 @@ private:
     // Time stamps normally never decrease; if they do, every question is answered
     // by walking the whole paths.
     bool inTimeOrder_ = true;
-    size_t nextFirstSample_ = 0;
-    size_t secondSamplesSeen_ = 0;
-    size_t secondCursor_ = 0;  // first sample of the second finger not older than the last walked time
+    // Counted in samples ever matched (TrackedTouchPoint::sampleCount), which
+    // thinning leaves unchanged, rather than in stored positions, which it moves.
+    uint64_t firstSamplesWalked_ = 0;
+    uint64_t secondSamplesSeen_ = 0;
+    double lastWalkedTimestamp_ = 0;  // of the newest sample of the first finger walked
     size_t pairCount_ = 0;
     RunningPath firstPath_;
     RunningPath secondPath_;
