@@ -52,6 +52,12 @@ AlignedPathTracker::AlignedPathTracker(std::shared_ptr<const TrackedTouchPoint> 
     : first_(std::move(first)), second_(std::move(second)) {}
 
 std::optional<std::pair<PathMetrics, PathMetrics>> AlignedPathTracker::metrics(const Rect& bounds) {
+    if ((first_->pathThinnings() != firstThinnings_ || second_->pathThinnings() != secondThinnings_) &&
+        !followThinning()) {
+        // Walk everything stored again, and check all of it for time order.
+        hasBounds_ = false;
+        nextFirstSample_ = secondSamplesSeen_ = secondCursor_ = 0;
+    }
     if (inTimeOrder_ && !newSamplesAreInTimeOrder()) inTimeOrder_ = false;
     if (!inTimeOrder_) {
         const auto paths = alignedPaths(*first_, *second_, 0, true, bounds);
@@ -68,74 +74,91 @@ std::optional<std::pair<PathMetrics, PathMetrics>> AlignedPathTracker::metrics(c
 }
 
 bool AlignedPathTracker::newSamplesAreInTimeOrder() const {
-    auto ordered = [](const TrackedTouchPoint& point, uint64_t seen) {
-        const auto& samples = point.positions();
-        // A finger that outran its whole run is checked over everything stored.
-        const size_t from = std::max<size_t>(point.storedSampleIndex(seen).value_or(0), 1);
-        for (size_t k = from; k < samples.size(); ++k) {
+    auto ordered = [](const std::vector<TouchPosition>& samples, size_t from) {
+        for (size_t k = from == 0 ? 1 : from; k < samples.size(); ++k) {
             if (samples[k].timestamp < samples[k - 1].timestamp) return false;
         }
         return true;
     };
-    return ordered(*first_, firstSamplesWalked_) && ordered(*second_, secondSamplesSeen_);
+    return ordered(first_->positions(), nextFirstSample_) && ordered(second_->positions(), secondSamplesSeen_);
+}
+
+bool AlignedPathTracker::followThinning() {
+    // The indices are known by sample number: the first finger's next sample is
+    // number firstSampleCount_ (and the one before it the newest walked), the second
+    // finger's first unseen sample number secondSampleCount_.
+    const auto firstNext = first_->storedSampleIndex(firstSampleCount_);
+    const auto secondNext = second_->storedSampleIndex(secondSampleCount_);
+    if (!firstNext || !secondNext || *firstNext == 0 || !first_->storedSampleIndex(firstSampleCount_ - 1)) {
+        return false;
+    }
+    const auto& secondSamples = second_->positions();
+    // The cursor stays behind when the first finger gets no new samples (it lifted
+    // while the second stays down) and may then have been thinned away: find it again.
+    const auto cursor = second_->storedSampleIndex(secondSampleCount_ - (secondSamplesSeen_ - secondCursor_));
+    const double lastWalked = first_->positions()[*firstNext - 1].timestamp;
+    nextFirstSample_ = *firstNext;
+    secondSamplesSeen_ = *secondNext;
+    secondCursor_ =
+        cursor ? *cursor
+               : static_cast<size_t>(std::lower_bound(secondSamples.begin(), secondSamples.end(), lastWalked,
+                                                      [](const TouchPosition& p, double t) { return p.timestamp < t; }) -
+                                     secondSamples.begin());
+    firstThinnings_ = first_->pathThinnings();
+    secondThinnings_ = second_->pathThinnings();
+    return true;
+}
+
+void AlignedPathTracker::noteWalked() {
+    firstSampleCount_ = first_->sampleCount();
+    secondSampleCount_ = second_->sampleCount();
+    firstThinnings_ = first_->pathThinnings();
+    secondThinnings_ = second_->pathThinnings();
 }
 
 void AlignedPathTracker::rebuild(const Rect& bounds) {
     bounds_ = bounds;
     hasBounds_ = true;
+    nextFirstSample_ = 0;
+    secondSamplesSeen_ = 0;
+    secondCursor_ = 0;
     pairCount_ = 0;
     firstPath_ = {};
     secondPath_ = {};
-    walk(0);
+    advance();
 }
 
 void AlignedPathTracker::advance() {
-    const auto from = first_->storedSampleIndex(firstSamplesWalked_);
-    if (!from) {
-        rebuild(bounds_);
-        return;
-    }
+    const auto& firstSamples = first_->positions();
+    const auto& secondSamples = second_->positions();
     // A new sample of the second finger stamped no later than a sample of the first
     // finger already walked could change a pairing made earlier (frames that share a
     // time stamp): walk everything again.
-    if (firstSamplesWalked_ > 0 && second_->sampleCount() > secondSamplesSeen_) {
-        const auto firstNew = second_->storedSampleIndex(secondSamplesSeen_);
-        if (!firstNew || second_->positions()[*firstNew].timestamp <= lastWalkedTimestamp_) {
-            rebuild(bounds_);
-            return;
-        }
+    if (nextFirstSample_ > 0 && secondSamples.size() > secondSamplesSeen_ &&
+        secondSamples[secondSamplesSeen_].timestamp <= firstSamples[nextFirstSample_ - 1].timestamp) {
+        rebuild(bounds_);
+        return;
     }
-    walk(*from);
-}
-
-void AlignedPathTracker::walk(size_t from) {
-    const auto& firstSamples = first_->positions();
-    const auto& secondSamples = second_->positions();
-    if (from < firstSamples.size()) {
-        // Both paths are in time order here: the partner of each sample is the
-        // newest sample of the second finger with the same time stamp.
-        size_t cursor = static_cast<size_t>(
-            std::lower_bound(secondSamples.begin(), secondSamples.end(), firstSamples[from].timestamp,
-                             [](const TouchPosition& s, double t) { return s.timestamp < t; }) -
-            secondSamples.begin());
-        for (size_t k = from; k < firstSamples.size(); ++k) {
-            const TouchPosition& sample = firstSamples[k];
-            while (cursor < secondSamples.size() && secondSamples[cursor].timestamp < sample.timestamp) ++cursor;
-            if (cursor == secondSamples.size() || secondSamples[cursor].timestamp != sample.timestamp) continue;
-            size_t partner = cursor;
-            while (partner + 1 < secondSamples.size() && secondSamples[partner + 1].timestamp == sample.timestamp) {
-                ++partner;
-            }
-            const bool isFirstPair = pairCount_ == 0;
-            firstPath_.append(GestureRemoteToMacMapper::macPoint(sample.x, sample.y, bounds_), isFirstPair);
-            const TouchPosition& other = secondSamples[partner];
-            secondPath_.append(GestureRemoteToMacMapper::macPoint(other.x, other.y, bounds_), isFirstPair);
-            ++pairCount_;
+    for (; nextFirstSample_ < firstSamples.size(); ++nextFirstSample_) {
+        const TouchPosition& sample = firstSamples[nextFirstSample_];
+        while (secondCursor_ < secondSamples.size() && secondSamples[secondCursor_].timestamp < sample.timestamp) {
+            ++secondCursor_;
         }
-        lastWalkedTimestamp_ = firstSamples.back().timestamp;
+        if (secondCursor_ == secondSamples.size() || secondSamples[secondCursor_].timestamp != sample.timestamp) {
+            continue;
+        }
+        size_t partner = secondCursor_;
+        while (partner + 1 < secondSamples.size() && secondSamples[partner + 1].timestamp == sample.timestamp) {
+            ++partner;
+        }
+        const bool isFirstPair = pairCount_ == 0;
+        firstPath_.append(GestureRemoteToMacMapper::macPoint(sample.x, sample.y, bounds_), isFirstPair);
+        const TouchPosition& other = secondSamples[partner];
+        secondPath_.append(GestureRemoteToMacMapper::macPoint(other.x, other.y, bounds_), isFirstPair);
+        ++pairCount_;
     }
-    firstSamplesWalked_ = first_->sampleCount();
-    secondSamplesSeen_ = second_->sampleCount();
+    secondSamplesSeen_ = secondSamples.size();
+    noteWalked();
 }
 
 }  // namespace touchlane

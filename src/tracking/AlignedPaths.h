@@ -57,8 +57,10 @@ private:
 
     void rebuild(const Rect& bounds);
     void advance();
-    // Walks the first finger's stored samples from `from` on.
-    void walk(size_t from);
+    // After a finger's path was thinned, finds the stored positions of the samples
+    // the indices below refer to; false when some of them were dropped.
+    bool followThinning();
+    void noteWalked();
     bool newSamplesAreInTimeOrder() const;
 
     std::shared_ptr<const TrackedTouchPoint> first_;
@@ -68,11 +70,14 @@ private:
     // Time stamps normally never decrease; if they do, every question is answered
     // by walking the whole paths.
     bool inTimeOrder_ = true;
-    // Counted in samples ever matched (TrackedTouchPoint::sampleCount), which
-    // thinning leaves unchanged, rather than in stored positions, which it moves.
-    uint64_t firstSamplesWalked_ = 0;
-    uint64_t secondSamplesSeen_ = 0;
-    double lastWalkedTimestamp_ = 0;  // of the newest sample of the first finger walked
+    size_t nextFirstSample_ = 0;
+    size_t secondSamplesSeen_ = 0;
+    size_t secondCursor_ = 0;  // first sample of the second finger not older than the last walked time
+    // Samples of each finger and thinnings of its path when last walked.
+    uint64_t firstSampleCount_ = 0;
+    uint64_t secondSampleCount_ = 0;
+    uint64_t firstThinnings_ = 0;
+    uint64_t secondThinnings_ = 0;
     size_t pairCount_ = 0;
     RunningPath firstPath_;
     RunningPath secondPath_;

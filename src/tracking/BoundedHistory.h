@@ -38,6 +38,8 @@ public:
     uint64_t total() const { return total_; }
     // Nothing has been dropped yet.
     bool isComplete() const { return entries_.size() == total_; }
+    // Times entries were dropped; stored positions stay put while it does not change.
+    uint64_t thinnings() const { return thinnings_; }
 
     // Where entry number `number` (0 for the first ever appended) is stored, when it
     // lies in the newest run of entries kept whole; `total()` maps to one past the
@@ -55,12 +57,14 @@ private:
         for (size_t k = oldEnd; k < entries_.size(); ++k) entries_[kept++] = std::move(entries_[k]);
         entries_.resize(kept);
         wholeTail_ = RecentWindow;
+        ++thinnings_;
     }
 
     std::vector<T> entries_;
     uint64_t total_ = 0;
     // The newest entries that follow each other with nothing dropped between them.
     uint64_t wholeTail_ = 0;
+    uint64_t thinnings_ = 0;
 };
 
 }  // namespace touchlane

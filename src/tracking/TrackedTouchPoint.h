@@ -50,6 +50,8 @@ public:
     // Where sample number `number` (0 the first) is stored, while it lies in the
     // newest run of samples kept whole; sampleCount() maps to one past the end.
     std::optional<size_t> storedSampleIndex(uint64_t number) const { return positions_.storedIndex(number); }
+    // Times the path was thinned; stored positions stay put while it does not change.
+    uint64_t pathThinnings() const { return positions_.thinnings(); }
     double firstTimestamp() const { return firstTimestamp_; }
     double lastTimestamp() const { return lastTimestamp_; }
 
