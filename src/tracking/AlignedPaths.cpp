@@ -99,11 +99,11 @@ bool AlignedPathTracker::followThinning() {
     const double lastWalked = first_->positions()[*firstNext - 1].timestamp;
     nextFirstSample_ = *firstNext;
     secondSamplesSeen_ = *secondNext;
-    secondCursor_ =
-        cursor ? *cursor
-               : static_cast<size_t>(std::lower_bound(secondSamples.begin(), secondSamples.end(), lastWalked,
-                                                      [](const TouchPosition& p, double t) { return p.timestamp < t; }) -
-                                     secondSamples.begin());
+    const auto earlier = [](const TouchPosition& sample, double time) { return sample.timestamp < time; };
+    secondCursor_ = cursor ? *cursor
+                           : static_cast<size_t>(
+                                 std::lower_bound(secondSamples.begin(), secondSamples.end(), lastWalked, earlier) -
+                                 secondSamples.begin());
     firstThinnings_ = first_->pathThinnings();
     secondThinnings_ = second_->pathThinnings();
     return true;

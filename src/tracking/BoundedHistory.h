@@ -33,7 +33,6 @@ public:
 
     // Oldest first.
     const std::vector<T>& entries() const { return entries_; }
-    bool empty() const { return entries_.empty(); }
     // Entries ever appended, dropped ones included.
     uint64_t total() const { return total_; }
     // Nothing has been dropped yet.
