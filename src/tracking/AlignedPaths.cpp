@@ -1,5 +1,6 @@
 #include "tracking/AlignedPaths.h"
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
@@ -51,6 +52,12 @@ AlignedPathTracker::AlignedPathTracker(std::shared_ptr<const TrackedTouchPoint> 
     : first_(std::move(first)), second_(std::move(second)) {}
 
 std::optional<std::pair<PathMetrics, PathMetrics>> AlignedPathTracker::metrics(const Rect& bounds) {
+    if ((first_->pathThinnings() != firstThinnings_ || second_->pathThinnings() != secondThinnings_) &&
+        !followThinning()) {
+        // Walk everything stored again, and check all of it for time order.
+        hasBounds_ = false;
+        nextFirstSample_ = secondSamplesSeen_ = secondCursor_ = 0;
+    }
     if (inTimeOrder_ && !newSamplesAreInTimeOrder()) inTimeOrder_ = false;
     if (!inTimeOrder_) {
         const auto paths = alignedPaths(*first_, *second_, 0, true, bounds);
@@ -74,6 +81,39 @@ bool AlignedPathTracker::newSamplesAreInTimeOrder() const {
         return true;
     };
     return ordered(first_->positions(), nextFirstSample_) && ordered(second_->positions(), secondSamplesSeen_);
+}
+
+bool AlignedPathTracker::followThinning() {
+    // The indices are known by sample number: the first finger's next sample is
+    // number firstSampleCount_ (and the one before it the newest walked), the second
+    // finger's first unseen sample number secondSampleCount_.
+    const auto firstNext = first_->storedSampleIndex(firstSampleCount_);
+    const auto secondNext = second_->storedSampleIndex(secondSampleCount_);
+    if (!firstNext || !secondNext || *firstNext == 0 || !first_->storedSampleIndex(firstSampleCount_ - 1)) {
+        return false;
+    }
+    const auto& secondSamples = second_->positions();
+    // The cursor stays behind when the first finger gets no new samples (it lifted
+    // while the second stays down) and may then have been thinned away: find it again.
+    const auto cursor = second_->storedSampleIndex(secondSampleCount_ - (secondSamplesSeen_ - secondCursor_));
+    const double lastWalked = first_->positions()[*firstNext - 1].timestamp;
+    nextFirstSample_ = *firstNext;
+    secondSamplesSeen_ = *secondNext;
+    const auto earlier = [](const TouchPosition& sample, double time) { return sample.timestamp < time; };
+    secondCursor_ = cursor ? *cursor
+                           : static_cast<size_t>(
+                                 std::lower_bound(secondSamples.begin(), secondSamples.end(), lastWalked, earlier) -
+                                 secondSamples.begin());
+    firstThinnings_ = first_->pathThinnings();
+    secondThinnings_ = second_->pathThinnings();
+    return true;
+}
+
+void AlignedPathTracker::noteWalked() {
+    firstSampleCount_ = first_->sampleCount();
+    secondSampleCount_ = second_->sampleCount();
+    firstThinnings_ = first_->pathThinnings();
+    secondThinnings_ = second_->pathThinnings();
 }
 
 void AlignedPathTracker::rebuild(const Rect& bounds) {
@@ -118,6 +158,7 @@ void AlignedPathTracker::advance() {
         ++pairCount_;
     }
     secondSamplesSeen_ = secondSamples.size();
+    noteWalked();
 }
 
 }  // namespace touchlane

@@ -31,7 +31,10 @@ double screenDistance(const Point& a, const Point& b);
 
 // The path metrics of the full aligned paths of one pair of fingers, kept up to date
 // as their samples grow: each question walks only the samples added since the last
-// one, unless the display bounds changed, which invalidates every converted point.
+// one. The display bounds changing (which invalidates every converted point), or a
+// finger gaining more samples between two questions than its newest run kept whole,
+// makes it walk the stored paths again; on a path long enough to have been thinned
+// that walk sees the thinned samples.
 class AlignedPathTracker {
 public:
     AlignedPathTracker(std::shared_ptr<const TrackedTouchPoint> first, std::shared_ptr<const TrackedTouchPoint> second);
@@ -54,6 +57,10 @@ private:
 
     void rebuild(const Rect& bounds);
     void advance();
+    // After a finger's path was thinned, finds the stored positions of the samples
+    // the indices below refer to; false when some of them were dropped.
+    bool followThinning();
+    void noteWalked();
     bool newSamplesAreInTimeOrder() const;
 
     std::shared_ptr<const TrackedTouchPoint> first_;
@@ -66,6 +73,11 @@ private:
     size_t nextFirstSample_ = 0;
     size_t secondSamplesSeen_ = 0;
     size_t secondCursor_ = 0;  // first sample of the second finger not older than the last walked time
+    // Samples of each finger and thinnings of its path when last walked.
+    uint64_t firstSampleCount_ = 0;
+    uint64_t secondSampleCount_ = 0;
+    uint64_t firstThinnings_ = 0;
+    uint64_t secondThinnings_ = 0;
     size_t pairCount_ = 0;
     RunningPath firstPath_;
     RunningPath secondPath_;

@@ -18,7 +18,7 @@ bool TouchBuffer::addFrame(const std::shared_ptr<MultiTouchModel>& frame) {
         bufferStartTime_ = now;
     }
     currentSequence_->addFrame(frame, now);
-    bufferedData_.push_back({now, frame});
+    bufferedData_.append({now, frame});
     if (currentSequence_->state() == TouchSequenceState::ended) return true;
     return bufferStartTime_ && Clock::current().mediaTimeMs() - *bufferStartTime_ >= bufferWindow_;
 }
@@ -32,7 +32,7 @@ std::shared_ptr<TouchSequence> TouchBuffer::takeCurrentSequence() {
 void TouchBuffer::discardCurrentSequence() {
     currentSequence_.reset();
     bufferStartTime_.reset();
-    bufferedData_.clear();
+    bufferedData_ = {};
 }
 
 bool TouchBuffer::hasActiveSequence() const {
@@ -86,7 +86,7 @@ std::string TouchBuffer::debugInfo() const {
         text += fmt::format("    - Active Touch Count: {}\n", currentSequence_->activeTouchCount());
         text += fmt::format("    - Duration: {:.1f}ms\n", currentSequence_->duration());
     }
-    text += fmt::format("  Buffered Data Count: {}\n", bufferedData_.size());
+    text += fmt::format("  Buffered Data Count: {}\n", bufferedData_.total());
     text += fmt::format("  Recognized Sequences: {}\n", recognizedSequences_.size());
     if (!recognizedSequences_.empty()) {
         const auto& last = recognizedSequences_.back();

@@ -9,6 +9,7 @@
 
 #include "input/TouchModels.h"
 #include "platform/Geometry.h"
+#include "tracking/BoundedHistory.h"
 #include "tracking/GestureRecognitionResult.h"
 #include "tracking/TouchConfiguration.h"
 #include "tracking/TouchSequence.h"
@@ -45,7 +46,11 @@ public:
 
     double bufferWindow() const { return bufferWindow_; }
     const std::shared_ptr<TouchSequence>& currentSequence() const { return currentSequence_; }
-    const std::vector<BufferedFrame>& bufferedData() const { return bufferedData_; }
+    // The frames of the current sequence with the time each was added, thinned as
+    // the sequence's own frames are once it is long.
+    const std::vector<BufferedFrame>& bufferedData() const { return bufferedData_.entries(); }
+    // Frames added to the current sequence, thinned ones included.
+    uint64_t bufferedFrameCount() const { return bufferedData_.total(); }
     std::optional<double> bufferStartTime() const { return bufferStartTime_; }
     const std::vector<RecognizedSequenceRecord>& recognizedSequences() const { return recognizedSequences_; }
 
@@ -71,7 +76,7 @@ private:
     double bufferWindow_;
     std::vector<RecognizedSequenceRecord> recognizedSequences_;
     std::shared_ptr<TouchSequence> currentSequence_;
-    std::vector<BufferedFrame> bufferedData_;
+    BoundedHistory<BufferedFrame, TouchSequence::maxStoredFrames, TouchSequence::recentStoredFrames> bufferedData_;
     std::optional<double> bufferStartTime_;
 };
 

@@ -23,7 +23,7 @@ TouchSequence::TouchSequence()
 
 void TouchSequence::addFrame(const std::shared_ptr<MultiTouchModel>& frame, double timestamp) {
     const auto stored = frame ? frame : std::make_shared<MultiTouchModel>();
-    rawTouchData_.push_back(stored);
+    rawTouchData_.append(stored);
     maxFrameTouchCount_ = std::max(maxFrameTouchCount_, static_cast<int64_t>(contactCount(*stored)));
     if (!stored->touchDataArray) return;
 

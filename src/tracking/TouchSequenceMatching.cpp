@@ -27,9 +27,10 @@ struct Candidate {
 
 bool TouchSequence::isTwoFingerContext(int64_t currentTouchCount) const {
     int64_t largest = currentTouchCount;
-    const size_t recent = std::min(recentFrameWindow, rawTouchData_.size());
-    for (size_t k = rawTouchData_.size() - recent; k < rawTouchData_.size(); ++k) {
-        largest = std::max(largest, static_cast<int64_t>(contactCount(*rawTouchData_[k])));
+    const auto& frames = rawTouchData();
+    const size_t recent = std::min(recentFrameWindow, frames.size());
+    for (size_t k = frames.size() - recent; k < frames.size(); ++k) {
+        largest = std::max(largest, static_cast<int64_t>(contactCount(*frames[k])));
     }
     return largest < 3;
 }

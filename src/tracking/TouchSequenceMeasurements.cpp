@@ -17,6 +17,7 @@ namespace {
 constexpr size_t pathTrackerCapacity = 4;
 // Single contacts compared by the contact-size surge test.
 constexpr size_t surgeFrameWindow = 4;
+static_assert(surgeFrameWindow <= TouchSequence::recentStoredFrames);
 }  // namespace
 
 int64_t TouchSequence::activeTouchCount() const {
@@ -31,7 +32,7 @@ double TouchSequence::duration() const {
 }
 
 int64_t TouchSequence::maxTouchesInWindow() const {
-    return rawTouchData_.empty() ? trackedPointCount() : maxFrameTouchCount_;
+    return frameCount() == 0 ? trackedPointCount() : maxFrameTouchCount_;
 }
 
 TrackedPointList TouchSequence::activePoints() const { return sortedActivePoints(); }
@@ -55,7 +56,7 @@ std::optional<TrackedPointList> TouchSequence::selectTwoFingerPair(const Tracked
     if (points.size() < 2) return std::nullopt;
     TrackedPointList ranked = points;
     std::partial_sort(ranked.begin(), ranked.begin() + 2, ranked.end(), [](const auto& a, const auto& b) {
-        if (a->positions().size() != b->positions().size()) return a->positions().size() > b->positions().size();
+        if (a->sampleCount() != b->sampleCount()) return a->sampleCount() > b->sampleCount();
         if (a->firstTimestamp() != b->firstTimestamp()) return a->firstTimestamp() < b->firstTimestamp();
         return a->identifier() < b->identifier();
     });
@@ -135,9 +136,10 @@ std::optional<Point> TouchSequence::twoFingerCenterMac() const {
 bool TouchSequence::isContactSizeSurge() const {
     if (maxTouchesInWindow() != 1 || state_ == TouchSequenceState::ended) return false;
     std::vector<const TouchPointModel*> singles;
-    const size_t recent = std::min(surgeFrameWindow, rawTouchData_.size());
-    for (size_t k = rawTouchData_.size() - recent; k < rawTouchData_.size(); ++k) {
-        const auto& list = rawTouchData_[k]->touchDataArray;
+    const auto& frames = rawTouchData();
+    const size_t recent = std::min(surgeFrameWindow, frames.size());
+    for (size_t k = frames.size() - recent; k < frames.size(); ++k) {
+        const auto& list = frames[k]->touchDataArray;
         if (list && list->size() == 1 && list->front()) singles.push_back(list->front().get());
     }
     if (singles.size() < 3) return false;

@@ -18,9 +18,10 @@ TrackedTouchPoint::TrackedTouchPoint(uint8_t identifier, const TouchPointModel& 
       // would hold its sequence open for ever.
       state_(touch.touchState == kTouchStateLifted ? TouchLifecycleState::ended : TouchLifecycleState::began),
       rawState_(touch.touchState),
-      positions_{TouchPosition{touch.x, touch.y, timestamp}},
       firstTimestamp_(timestamp),
-      lastTimestamp_(timestamp) {}
+      lastTimestamp_(timestamp) {
+    positions_.append(TouchPosition{touch.x, touch.y, timestamp});
+}
 
 void TrackedTouchPoint::update(const TouchPointModel& touch, double timestamp) {
     rawIndex_ = touch.index;
@@ -34,12 +35,12 @@ void TrackedTouchPoint::update(const TouchPointModel& touch, double timestamp) {
         state_ = TouchLifecycleState::moved;
     }
     const TouchPosition sample{touch.x, touch.y, timestamp};
-    pathLength_ += deviceDistance(positions_.back(), sample);
-    positions_.push_back(sample);
+    pathLength_ += deviceDistance(lastPosition(), sample);
+    positions_.append(sample);
 }
 
 double TrackedTouchPoint::displacement() const {
-    return positions_.empty() ? 0.0 : deviceDistance(positions_.front(), positions_.back());
+    return deviceDistance(positions().front(), positions().back());
 }
 
 }  // namespace touchlane

@@ -82,5 +82,38 @@ TEST(TouchBuffer, DebugInfoText) {
               "    - Last: doubleTap, touches: 2\n");
 }
 
+// An object left on the frame: a million frames (well over an hour at 200 a second)
+// of one jittering contact. The sequence, its finger and the buffer keep a bounded
+// number of frames and samples, while the counts and running sums cover them all.
+TEST(TouchBuffer, AContactRestingForAMillionFramesKeepsBoundedHistories) {
+    Fixture f;
+    constexpr uint64_t frames = 1'000'000;
+    // A few jittered frames, reused: building a million would dominate the test.
+    std::vector<std::shared_ptr<MultiTouchModel>> jitter;
+    for (int k = 0; k < 7; ++k) jitter.push_back(test::frame({down(3, 16000 + 4 * (k % 3), 9000 + 5 * (k % 2))}));
+    double pathLength = 0;
+    for (uint64_t n = 0; n < frames; ++n) {
+        f.clock.advanceMs(5);
+        f.buffer.addFrame(jitter[n % jitter.size()]);
+        if (n > 0) {
+            const auto& a = jitter[(n - 1) % jitter.size()]->touchDataArray->front();
+            const auto& b = jitter[n % jitter.size()]->touchDataArray->front();
+            pathLength += deviceDistance({a->x, a->y, 0}, {b->x, b->y, 0});
+        }
+    }
+    const auto& sequence = *f.buffer.currentSequence();
+    ASSERT_EQ(sequence.trackedPointCount(), 1);
+    const auto& finger = *sequence.trackedPoints().begin()->second;
+    EXPECT_EQ(std::tuple(sequence.frameCount(), finger.sampleCount(), f.buffer.bufferedFrameCount()),
+              std::tuple(frames, frames, frames));
+    EXPECT_LE(sequence.rawTouchData().size(), TouchSequence::maxStoredFrames);
+    EXPECT_LE(f.buffer.bufferedData().size(), TouchSequence::maxStoredFrames);
+    EXPECT_LE(finger.positions().size(), TrackedTouchPoint::maxStoredSamples);
+    EXPECT_EQ(finger.pathLength(), pathLength);
+    EXPECT_EQ(finger.positions().front(), (TouchPosition{16000, 9000, 1005.0}));
+    EXPECT_EQ(sequence.rawTouchData().back(), jitter[(frames - 1) % jitter.size()]);
+    EXPECT_NE(f.buffer.debugInfo().find("Buffered Data Count: 1000000\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace touchlane

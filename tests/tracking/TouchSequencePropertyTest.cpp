@@ -1,5 +1,6 @@
-// The per-frame measurements are answered from running state; this checks them
-// against a plain computation from the definitions on many random sequences.
+// The per-frame measurements are answered from running state and the histories they
+// read are bounded; this checks them against a plain computation from the
+// definitions on many random sequences, shorter and longer than the bound.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -106,6 +107,11 @@ TEST(TouchSequenceProperty, RunningMeasurementsEqualTheDefinitions) {
             if (chance(0.03)) display.setMainDisplayBounds(displays[uniform(0, 3)]);
             if (chance(0.3)) continue;  // questions skipped on some frames
 
+            // Below the bound nothing is dropped: the reference reads the whole history.
+            ASSERT_EQ(sequence.rawTouchData().size(), sequence.frameCount());
+            for (const auto& [id, point] : sequence.trackedPoints()) {
+                ASSERT_EQ(point->positions().size(), point->sampleCount());
+            }
             const Answers expected = reference(sequence, display.mainDisplayBounds());
             ASSERT_EQ((Answers{sequence.maxTouchesInWindow(), sequence.activeTouchCount(),
                                sequence.isTwoFingerStationary(), sequence.twoFingerCenterMac()}),
@@ -117,6 +123,116 @@ TEST(TouchSequenceProperty, RunningMeasurementsEqualTheDefinitions) {
     // The random walks must exercise both answers of the stillness test.
     EXPECT_GT(stationaryAnswers, 100);
     EXPECT_GT(pairAnswers - stationaryAnswers, 100);
+}
+
+// Two fingers down for several times the bound, creeping (odd seeds tremble at first
+// and then so little that they stay still until well past the bound, then more); for longer than the run
+// kept whole the device stops reporting the first finger, then reports it again.
+// Asked on every frame, the running answers stay those of the whole, unthinned
+// history while memory stays bounded. A display change, or a tracker left behind for
+// longer than the run kept whole, falls back to the stored, thinned paths and
+// answers as the definition does on them.
+TEST(TouchSequenceProperty, LongSequencesStayBoundedAndExactWhereAskedEveryFrame) {
+    const Rect bounds{0, 0, 1920, 1080};
+    auto mac = [&](const TouchPosition& p) {
+        return Point{bounds.x + p.x * bounds.width / 32767.0, bounds.y + p.y * bounds.height / 32767.0};
+    };
+    auto distance = [](const Point& u, const Point& v) { return std::hypot(v.x - u.x, v.y - u.y); };
+    constexpr int frames = 3 * static_cast<int>(TrackedTouchPoint::maxStoredSamples);
+    constexpr int gapStart = frames / 3, gapEnd = gapStart + 2500;
+    int stillPastTheBound = 0, stillnessLostPastTheBound = 0;
+    for (unsigned seed = 1; seed <= 6; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        auto uniform = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+        ManualClock clock(1000.0);
+        ClockOverride clockOverride(clock);
+        StaticWindowSystem display(bounds);
+        WindowSystemOverride displayOverride(display);
+        // Far apart, so finger k is always identifier k.
+        std::vector<test::Contact> fingers{test::down(0, 8000, 16000), test::down(1, 24000, 16000)};
+        std::vector<std::vector<TouchPosition>> fed(2);
+        std::vector<double> deviceLength(2, 0.0);
+        // The aligned paths (frames reporting both fingers), kept as running values.
+        std::vector<Point> firstMac(2), lastMac(2);
+        std::vector<double> screenLength(2, 0.0);
+        bool aligned = false;
+
+        TouchSequence sequence;
+        bool wasStill = false;
+        for (int n = 0; n < frames; ++n) {
+            clock.advanceMs(5);
+            const bool bothReported = n < gapStart || n >= gapEnd;
+            std::vector<test::Contact> reported;
+            for (size_t k = 0; k < 2; ++k) {
+                auto& f = fingers[k];
+                const double moveChance = seed % 2 && n < 2 * frames / 3 ? 0.002 : 0.3;
+                if (seed % 2 && k == 0 && n < 600) {
+                    // A tremor early on: most of the path's length, and none of it
+                    // left in a thinned path, so only an exact running sum keeps it.
+                    f.x = static_cast<uint16_t>(f.x + (n % 2 ? -1 : 1));
+                } else if (std::bernoulli_distribution(moveChance)(random)) {
+                    f.x = static_cast<uint16_t>(f.x + uniform(-3, 3));
+                    f.y = static_cast<uint16_t>(f.y + uniform(-3, 3));
+                }
+                if (k == 0 && !bothReported) continue;
+                const TouchPosition sample{f.x, f.y, clock.mediaTimeMs()};
+                if (!fed[k].empty()) deviceLength[k] += deviceDistance(fed[k].back(), sample);
+                fed[k].push_back(sample);
+                reported.push_back(f);
+                if (!bothReported) continue;
+                if (aligned) {
+                    screenLength[k] += distance(lastMac[k], mac(sample));
+                } else {
+                    firstMac[k] = mac(sample);
+                }
+                lastMac[k] = mac(sample);
+            }
+            aligned = aligned || bothReported;
+            const double net = std::max(distance(firstMac[0], lastMac[0]), distance(firstMac[1], lastMac[1]));
+            const bool stillByDefinition = net <= 28.0 && std::max(screenLength[0], screenLength[1]) <= 55.0;
+            sequence.addFrame(test::frame(reported), clock.mediaTimeMs());
+            ASSERT_EQ(sequence.isTwoFingerStationary(), stillByDefinition) << "frame " << n;
+            if (n >= static_cast<int>(TrackedTouchPoint::maxStoredSamples)) {
+                stillPastTheBound += stillByDefinition;
+                stillnessLostPastTheBound += wasStill && !stillByDefinition;
+            }
+            wasStill = stillByDefinition;
+            for (size_t k = 0; k < 2; ++k) {
+                const auto& point = *sequence.trackedPoints().at(static_cast<uint8_t>(k));
+                const auto& stored = point.positions();
+                ASSERT_EQ(point.sampleCount(), fed[k].size());
+                ASSERT_LE(stored.size(), TrackedTouchPoint::maxStoredSamples);
+                ASSERT_EQ(point.pathLength(), deviceLength[k]);
+                ASSERT_EQ(stored.front(), fed[k].front());
+                if (n % 64 != 0) continue;
+                // The newest samples are the fed ones, in order; older ones a thinned
+                // selection of the fed ones, still in time order.
+                const size_t whole = std::min(stored.size(), TrackedTouchPoint::recentSampleWindow);
+                ASSERT_TRUE(std::equal(stored.end() - static_cast<std::ptrdiff_t>(whole), stored.end(),
+                                       fed[k].end() - static_cast<std::ptrdiff_t>(whole)));
+                ASSERT_TRUE(std::is_sorted(stored.begin(), stored.end(),
+                                           [](const auto& a, const auto& b) { return a.timestamp < b.timestamp; }));
+            }
+            ASSERT_EQ(sequence.frameCount(), static_cast<uint64_t>(n + 1));
+            ASSERT_LE(sequence.rawTouchData().size(), TouchSequence::maxStoredFrames);
+            ASSERT_EQ(sequence.maxTouchesInWindow(), 2);
+        }
+        ASSERT_LT(sequence.trackedPoints().at(0)->positions().size(), fed[0].size()) << "the bound was passed";
+
+        // A new display rebuilds from the stored paths.
+        display.setMainDisplayBounds({0, 0, 3840, 2160});
+        EXPECT_EQ(sequence.isTwoFingerStationary(), reference(sequence, display.mainDisplayBounds()).stationary);
+        // So does a tracker that fell behind by more than the run kept whole.
+        for (size_t n = 0; n <= TrackedTouchPoint::recentSampleWindow; ++n) {
+            clock.advanceMs(5);
+            sequence.addFrame(test::frame(fingers), clock.mediaTimeMs());
+        }
+        EXPECT_EQ(sequence.isTwoFingerStationary(), reference(sequence, display.mainDisplayBounds()).stationary);
+    }
+    // Past the bound the stillness test answers both ways, and changes its answer.
+    EXPECT_GT(stillPastTheBound, 1000);
+    EXPECT_GT(stillnessLostPastTheBound, 0);
 }
 
 }  // namespace
