@@ -32,7 +32,7 @@ std::string trackedFingersText(const TouchSequence& sequence) {
     for (const auto& [identifier, point] : sequence.trackedPoints()) {
         if (!touches.empty()) touches += " | ";
         touches += fmt::format("id={},raw={},samples={},state={}", identifier, point->rawIndex(),
-                               point->positions().size(), caseName(point->state()));
+                               point->sampleCount(), caseName(point->state()));
     }
     return fmt::format("Two-finger sequence miss diagnostics unavailable: trackedCount={}, touches=[{}]",
                        sequence.trackedPointCount(), touches);
