@@ -41,8 +41,8 @@ std::shared_ptr<MultiTouchModel> scrollFrame(int n) {
     return model;
 }
 
-void perFrameWork(TouchBuffer& buffer, const std::shared_ptr<MultiTouchModel>& frame) {
-    benchmark::DoNotOptimize(buffer.addFrame(frame));
+void perFrameWork(TouchBuffer& buffer, const std::shared_ptr<MultiTouchModel>& frame, double now) {
+    benchmark::DoNotOptimize(buffer.addFrame(frame, now));
     const auto& sequence = *buffer.currentSequence();
     benchmark::DoNotOptimize(sequence.maxTouchesInWindow());
     benchmark::DoNotOptimize(sequence.activeTouchCount());
@@ -65,13 +65,13 @@ void BM_ScrollFrameAtLength(benchmark::State& state) {
         TouchBuffer buffer;
         for (int n = 0; n < length; ++n) {
             clock.advanceMs(5);
-            perFrameWork(buffer, scrollFrame(n));
+            perFrameWork(buffer, scrollFrame(n), clock.mediaTimeMs());
         }
         // ...then time the frames that follow.
         const auto start = std::chrono::steady_clock::now();
         for (const auto& frame : timedFrames) {
             clock.advanceMs(5);
-            perFrameWork(buffer, frame);
+            perFrameWork(buffer, frame, clock.mediaTimeMs());
         }
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
         state.SetIterationTime(elapsed.count());

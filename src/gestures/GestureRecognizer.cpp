@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <utility>
 
-#include "platform/Clock.h"
 #include "tracking/GestureRemoteToMacMapper.h"
 #include "tracking/TouchConfiguration.h"
 
@@ -37,7 +36,7 @@ GestureRecognitionResult BaseGestureRecognizer::makeScreenResult(const std::shar
     return {type.value_or(gestureType_),
             confidence,
             sequence,
-            Clock::current().mediaTimeMs(),
+            sequence ? sequence->lastFrameTimestamp() : 0.0,
             dx,
             dy,
             zoomOffset,

@@ -72,7 +72,7 @@ void TouchEventRouter::processMultiTouchModel(const std::shared_ptr<MultiTouchMo
     }
     if (shouldSealUnlatchedMultiTouch(*frame)) {
         log("Sealing unlatched multi-touch sequence before touch-count downgrade");
-        buffer_.currentSequence()->markEnded();
+        buffer_.currentSequence()->markEnded(now());
         const auto recognized = processBufferedSequence();
         // The finger left over from a touch of several fingers belongs to that
         // touch: on its own it would click (or drag) when it lifts.
@@ -98,7 +98,7 @@ void TouchEventRouter::processMultiTouchModel(const std::shared_ptr<MultiTouchMo
         return;
     }
 
-    const bool ready = buffer_.addFrame(frame);
+    const bool ready = buffer_.addFrame(frame, now());
     if (const auto& sequence = buffer_.currentSequence()) rightClick_.noteFrame(*sequence);
     switch (lock_.state()) {
         case GestureLock::State::longPressLocked:

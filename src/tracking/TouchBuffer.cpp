@@ -4,15 +4,13 @@
 
 #include <fmt/format.h>
 
-#include "platform/Clock.h"
 #include "tracking/DecimalFormat.h"
 
 namespace touchlane {
 
 TouchBuffer::TouchBuffer(double bufferWindow) : bufferWindow_(bufferWindow) {}
 
-bool TouchBuffer::addFrame(const std::shared_ptr<MultiTouchModel>& frame) {
-    const double now = Clock::current().mediaTimeMs();
+bool TouchBuffer::addFrame(const std::shared_ptr<MultiTouchModel>& frame, double now) {
     if (!currentSequence_) {
         currentSequence_ = std::make_shared<TouchSequence>();
         bufferStartTime_ = now;
@@ -20,7 +18,7 @@ bool TouchBuffer::addFrame(const std::shared_ptr<MultiTouchModel>& frame) {
     currentSequence_->addFrame(frame, now);
     bufferedData_.append({now, frame});
     if (currentSequence_->state() == TouchSequenceState::ended) return true;
-    return bufferStartTime_ && Clock::current().mediaTimeMs() - *bufferStartTime_ >= bufferWindow_;
+    return bufferStartTime_ && now - *bufferStartTime_ >= bufferWindow_;
 }
 
 std::shared_ptr<TouchSequence> TouchBuffer::takeCurrentSequence() {

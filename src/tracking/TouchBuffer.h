@@ -56,7 +56,8 @@ public:
 
     // Adds a frame to the current sequence (starting one when there is none); true
     // when the sequence is ready to be recognised.
-    bool addFrame(const std::shared_ptr<MultiTouchModel>& frame);
+    // `now` is the frame's arrival on the media clock (ms).
+    bool addFrame(const std::shared_ptr<MultiTouchModel>& frame, double now);
     std::shared_ptr<TouchSequence> takeCurrentSequence();
     void discardCurrentSequence();
     bool hasActiveSequence() const;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 
-#include "platform/Clock.h"
 
 namespace touchlane {
 
@@ -18,10 +17,11 @@ size_t contactCount(const MultiTouchModel& frame) {
         std::count_if(frame.touchDataArray->begin(), frame.touchDataArray->end(), [](const auto& t) { return t; }));
 }
 
-TouchSequence::TouchSequence()
-    : sequenceId_(nextSequenceId.fetch_add(1)), startTimestamp_(Clock::current().mediaTimeMs()) {}
+TouchSequence::TouchSequence() : sequenceId_(nextSequenceId.fetch_add(1)) {}
 
 void TouchSequence::addFrame(const std::shared_ptr<MultiTouchModel>& frame, double timestamp) {
+    if (!startTimestamp_) startTimestamp_ = timestamp;
+    lastFrameTimestamp_ = timestamp;
     const auto stored = frame ? frame : std::make_shared<MultiTouchModel>();
     rawTouchData_.append(stored);
     maxFrameTouchCount_ = std::max(maxFrameTouchCount_, static_cast<int64_t>(contactCount(*stored)));
@@ -79,8 +79,8 @@ void TouchSequence::refreshState() {
     }
 }
 
-void TouchSequence::markEnded() {
-    endTimestamp_ = Clock::current().mediaTimeMs();
+void TouchSequence::markEnded(double now) {
+    endTimestamp_ = now;
     state_ = TouchSequenceState::ended;
 }
 

@@ -44,11 +44,14 @@ public:
     using FrameHistory =
         BoundedHistory<std::shared_ptr<MultiTouchModel>, maxStoredFrames, recentStoredFrames>;
 
-    // Takes the next process-wide sequence number; starts now on the media clock.
+    // Takes the next process-wide sequence number. Time comes with the frames: the
+    // sequence starts at its first frame's time stamp.
     TouchSequence();
 
     int64_t sequenceId() const { return sequenceId_; }
-    double startTimestamp() const { return startTimestamp_; }
+    double startTimestamp() const { return startTimestamp_.value_or(0); }
+    // The time stamp of the newest frame: "now" while the sequence is being fed.
+    double lastFrameTimestamp() const { return lastFrameTimestamp_; }
     std::optional<double> endTimestamp() const { return endTimestamp_; }
     TouchSequenceState state() const { return state_; }
     bool hasEnded() const { return state_ == TouchSequenceState::ended; }
@@ -81,8 +84,8 @@ public:
     // Removes every finger outside `keeping` (when at least three are tracked) and logs it.
     void compactTwoFingerTrackedPoints(const std::set<uint8_t>& keeping);
     void refreshState();
-    // Closes the sequence now.
-    void markEnded();
+    // Closes the sequence at `now` (ms of the media clock).
+    void markEnded(double now);
 
     // Measurements. Counts are answered from running state, so asking on every
     // frame costs the same however long the sequence grows.
@@ -120,7 +123,8 @@ private:
                                     const std::shared_ptr<TrackedTouchPoint>& second) const;
 
     int64_t sequenceId_;
-    double startTimestamp_;
+    std::optional<double> startTimestamp_;
+    double lastFrameTimestamp_ = 0;
     std::optional<double> endTimestamp_;
     TouchSequenceState state_ = TouchSequenceState::idle;
     GestureType gestureType_ = GestureType::none;

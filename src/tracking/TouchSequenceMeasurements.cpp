@@ -4,7 +4,6 @@
 // grow with the length of the sequence.
 #include <algorithm>
 
-#include "platform/Clock.h"
 #include "tracking/GestureRemoteToMacMapper.h"
 #include "tracking/TouchConfiguration.h"
 #include "tracking/TouchSequence.h"
@@ -28,7 +27,7 @@ int64_t TouchSequence::activeTouchCount() const {
 bool TouchSequence::allPointsEnded() const { return activeTouchCount() == 0; }
 
 double TouchSequence::duration() const {
-    return endTimestamp_.value_or(Clock::current().mediaTimeMs()) - startTimestamp_;
+    return endTimestamp_.value_or(lastFrameTimestamp_) - startTimestamp();
 }
 
 int64_t TouchSequence::maxTouchesInWindow() const {

@@ -40,7 +40,7 @@ struct GestureKit {
     // Adds a frame at an absolute media time; answers the sequence it went to.
     std::shared_ptr<TouchSequence> frameAt(double ms, const std::vector<Contact>& contacts) {
         time.advanceTo(ms);
-        buffer.addFrame(frame(contacts));
+        buffer.addFrame(frame(contacts), ms);
         return buffer.currentSequence();
     }
 };

@@ -16,7 +16,7 @@ struct Fixture {
 
     bool addAt(double ms, const std::vector<test::Contact>& contacts) {
         clock.setMediaTimeMs(ms);
-        return buffer.addFrame(test::frame(contacts));
+        return buffer.addFrame(test::frame(contacts), ms);
     }
     // Records a result at `resultMs` for a sequence that touched with `contacts` now and,
     // unless `endMs` is nothing, ended then. Answers the record's sequence id.
@@ -26,7 +26,7 @@ struct Fixture {
         sequence->addFrame(test::frame(contacts), clock.mediaTimeMs());
         if (endMs) {
             clock.setMediaTimeMs(*endMs);
-            sequence->markEnded();
+            sequence->markEnded(*endMs);
         }
         buffer.recordRecognizedSequence({type, 0.9f, sequence, resultMs, 0, 0, 0, 0, 0, GestureState::ended, {}});
         return buffer.lastRecognizedSequence()->sequenceId;
@@ -68,7 +68,7 @@ TEST(TouchBuffer, DebugInfoText) {
     f.record(GestureType::singleTap, 1010, 1010);
     f.record(GestureType::doubleTap, 1020, 1020, {down(0, 100, 100), down(1, 5000, 100)});
     for (int k = 0; k <= 4; ++k) f.addAt(1030.0 + 10 * k, {down(0, 100, 100), down(1, 5000, 100)});
-    f.clock.setMediaTimeMs(1072.5);
+    f.clock.setMediaTimeMs(1072.5);  // a live sequence lasts until its newest frame, not until now
     EXPECT_EQ(f.buffer.debugInfo(),
               "TouchBuffer Debug Info:\n"
               "  Buffer Window: 100.0ms\n"
@@ -76,7 +76,7 @@ TEST(TouchBuffer, DebugInfoText) {
               "    - State: touching\n"
               "    - Max touches in window: 2\n"
               "    - Active Touch Count: 2\n"
-              "    - Duration: 42.5ms\n"
+              "    - Duration: 40.0ms\n"
               "  Buffered Data Count: 5\n"
               "  Recognized Sequences: 2\n"
               "    - Last: doubleTap, touches: 2\n");
@@ -94,7 +94,7 @@ TEST(TouchBuffer, AContactRestingForAMillionFramesKeepsBoundedHistories) {
     double pathLength = 0;
     for (uint64_t n = 0; n < frames; ++n) {
         f.clock.advanceMs(5);
-        f.buffer.addFrame(jitter[n % jitter.size()]);
+        f.buffer.addFrame(jitter[n % jitter.size()], f.clock.mediaTimeMs());
         if (n > 0) {
             const auto& a = jitter[(n - 1) % jitter.size()]->touchDataArray->front();
             const auto& b = jitter[n % jitter.size()]->touchDataArray->front();
