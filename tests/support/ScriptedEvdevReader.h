@@ -1,0 +1,59 @@
+#pragma once
+
+#include <deque>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "input/EvdevEventReader.h"
+
+namespace touchlane {
+
+// An input device that hands out a script: queued events (or a drop), then
+// `idle` while `endsGone` is false, else `gone`.
+class ScriptedEvdevReader final : public EvdevEventReader {
+public:
+    ScriptedEvdevReader(EvdevAxes axes, std::string name) : axes_(axes), name_(std::move(name)) {}
+
+    struct Step {
+        Status status = Status::event;
+        EvdevEvent event;
+    };
+    void push(Step step) {
+        std::lock_guard lock(mutex_);
+        script_.push_back(step);
+    }
+    void setEndsGone(bool gone) {
+        std::lock_guard lock(mutex_);
+        endsGone_ = gone;
+    }
+    void setPresentSlots(std::vector<EvdevSlotSnapshot> slots) {
+        std::lock_guard lock(mutex_);
+        present_ = std::move(slots);
+    }
+
+    Status next(EvdevEvent& event, int) override {
+        std::lock_guard lock(mutex_);
+        if (script_.empty()) return endsGone_ ? Status::gone : Status::idle;
+        const Step step = script_.front();
+        script_.pop_front();
+        event = step.event;
+        return step.status;
+    }
+    std::vector<EvdevSlotSnapshot> presentSlots() override {
+        std::lock_guard lock(mutex_);
+        return present_;
+    }
+    const EvdevAxes& axes() const override { return axes_; }
+    const std::string& name() const override { return name_; }
+
+private:
+    EvdevAxes axes_;
+    std::string name_;
+    std::mutex mutex_;
+    std::deque<Step> script_;
+    std::vector<EvdevSlotSnapshot> present_;
+    bool endsGone_ = true;
+};
+
+}  // namespace touchlane
