@@ -52,6 +52,14 @@ void AppDelegate::applicationDidFinishLaunching() {
         AccessibilityCheck::requestHIDAccess();
         stderrLog("HID permission is not enabled");
     }
+    // Other touchscreens need no hidraw access: each is served when its own
+    // event node can be read.
+    if (options_.servesTouchscreens) {
+        EvdevTouchscreenMonitor::Environment environment;
+        environment.makeTouchRouter = options_.deviceEnvironment.makeTouchRouter;
+        touchscreenMonitor_ = std::make_unique<EvdevTouchscreenMonitor>(std::move(environment));
+        touchscreenMonitor_->start();
+    }
 }
 
 void AppDelegate::applyFirstRunLaunchAtLoginRule() {

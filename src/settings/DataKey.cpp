@@ -5,9 +5,11 @@ namespace touchlane {
 const std::string& rawValue(DataKey key) {
     static const std::string usbConnectionStatus = "usbConnectionStatus";
     static const std::string launchAtLoginUserDidDisable = "launchAtLoginUserDidDisable";
+    static const std::string servedTouchscreens = "servedTouchscreens";
     switch (key) {
         case DataKey::usbConnectionStatus: return usbConnectionStatus;
         case DataKey::launchAtLoginUserDidDisable: return launchAtLoginUserDidDisable;
+        case DataKey::servedTouchscreens: return servedTouchscreens;
     }
     return usbConnectionStatus;
 }
@@ -17,5 +19,7 @@ const std::string& DataKeyConstants::usbConnectionStatus() { return rawValue(Dat
 const std::string& DataKeyConstants::launchAtLoginUserDidDisable() {
     return rawValue(DataKey::launchAtLoginUserDidDisable);
 }
+
+const std::string& DataKeyConstants::servedTouchscreens() { return rawValue(DataKey::servedTouchscreens); }
 
 }  // namespace touchlane

@@ -134,6 +134,7 @@ protected:
             std::make_shared<DataController>(std::make_shared<LMSTKeyValueStore>(settings.plistPath())));
         AppDelegate::Options options;
         options.deviceEnvironment = {usb, hid, {}, {}, nullptr, false};
+        options.servesTouchscreens = false;
         options.menuBarItem.terminate = [this] { ++terminations; };
         options.startLogCapture = [this](const std::string& name) { steps.push_back("capture " + name); };
         options.installOutputBackend = [this] {
