@@ -57,6 +57,13 @@ void AppDelegate::applicationDidFinishLaunching() {
     if (options_.servesTouchscreens) {
         EvdevTouchscreenMonitor::Environment environment;
         environment.makeTouchRouter = options_.deviceEnvironment.makeTouchRouter;
+        // The tray item learns them as it learns the frame's connection state.
+        environment.publishServed = [](const std::vector<std::string>& names) {
+            PropertyListArray list;
+            for (const auto& name : names) list.emplace_back(name);
+            DataController::dataController()->objc_writeWithKey(DataKeyConstants::touchscreensInService(),
+                                                               PropertyListValue(std::move(list)), false);
+        };
         touchscreenMonitor_ = std::make_unique<EvdevTouchscreenMonitor>(std::move(environment));
         touchscreenMonitor_->start();
     }

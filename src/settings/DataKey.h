@@ -13,6 +13,9 @@ enum class DataKey {
     // Which kernel touchscreens are served: "all" (also when unset), "none", or
     // an array of device names.
     servedTouchscreens,
+    // The names of the touchscreens being served now (array of strings, kept in
+    // memory only).
+    touchscreensInService,
 };
 
 const std::string& rawValue(DataKey key);
@@ -22,6 +25,7 @@ struct DataKeyConstants {
     static const std::string& usbConnectionStatus();
     static const std::string& launchAtLoginUserDidDisable();
     static const std::string& servedTouchscreens();
+    static const std::string& touchscreensInService();
 };
 
 }  // namespace touchlane

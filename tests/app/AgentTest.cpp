@@ -275,5 +275,21 @@ TEST_F(TrayMenu, TheImageFollowsThePublishedConnectionStateWhileTheItemLives) {
     QCoreApplication::processEvents();
 }
 
+TEST_F(TrayMenu, AServedTouchscreenIsNamedInTheMenuAndShowsAsConnected) {
+    auto publish = [&](std::vector<std::string> names) {
+        PropertyListArray list(names.begin(), names.end());
+        DataController::dataController()->objc_writeWithKey(DataKeyConstants::touchscreensInService(), list, false);
+        settle();
+    };
+    publish({"Panel"});
+    ASSERT_EQ(titles().size(), 4u);
+    EXPECT_EQ(titles()[0], "Touchscreen: Panel");
+    EXPECT_EQ(titles()[3], MenuBarItem::kQuitTitle);
+    EXPECT_EQ(item->statusImageName(), StatusImages::kConnected);
+    publish({});
+    EXPECT_EQ(titles().size(), 3u);
+    EXPECT_EQ(item->statusImageName(), StatusImages::kNotConnected);
+}
+
 }  // namespace
 }  // namespace touchlane
