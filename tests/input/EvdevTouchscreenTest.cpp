@@ -7,6 +7,7 @@
 #include "platform/ManualScheduler.h"
 #include "support/FakeTouchDataSink.h"
 #include "support/ScriptedEvdevReader.h"
+#include "support/WaitUntil.h"
 
 namespace touchlane {
 namespace {
@@ -147,6 +148,22 @@ TEST(EvdevTouchscreen, DroppedEventsResyncFromTheDevicesStateAndAGoneDeviceLifts
     source.start();
     time.runUntilIdle();  // then the device goes
     EXPECT_EQ(states(*router), (std::vector<int>{7, 4, 7, 4}));
+    source.stop();
+    EXPECT_EQ(router->resetCount(), 1);
+}
+
+TEST(EvdevTouchscreen, StoppingWhileTheReadThreadWaitsLiftsWhatIsDownOnce) {
+    // Real threads: the read loop waits on the device while the owner stops it.
+    auto router = std::make_shared<test::FakeTouchDataSink>();
+    auto reader = std::make_unique<ScriptedEvdevReader>(axes(), "Panel");
+    for (const auto& step : touchDown()) reader->push(step);
+    reader->setEndsGone(false);
+    EvdevTouchSource source(std::move(reader), router);
+    source.start();
+    ASSERT_TRUE(test::waitUntil([&] { return router->models().size() == 1; }));
+    source.stop();
+    EXPECT_EQ(states(*router), (std::vector<int>{7, 4}));
+    EXPECT_EQ(router->resetCount(), 1);
     source.stop();
     EXPECT_EQ(router->resetCount(), 1);
 }

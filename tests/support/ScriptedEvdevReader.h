@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -20,8 +22,11 @@ public:
         EvdevEvent event;
     };
     void push(Step step) {
-        std::lock_guard lock(mutex_);
-        script_.push_back(step);
+        {
+            std::lock_guard lock(mutex_);
+            script_.push_back(step);
+        }
+        changed_.notify_all();
     }
     void setEndsGone(bool gone) {
         std::lock_guard lock(mutex_);
@@ -32,8 +37,10 @@ public:
         present_ = std::move(slots);
     }
 
-    Status next(EvdevEvent& event, int) override {
-        std::lock_guard lock(mutex_);
+    Status next(EvdevEvent& event, int timeoutMs) override {
+        std::unique_lock lock(mutex_);
+        // On a real thread an idle device waits for its time-out, as a real one does.
+        if (script_.empty() && !endsGone_) changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs));
         if (script_.empty()) return endsGone_ ? Status::gone : Status::idle;
         const Step step = script_.front();
         script_.pop_front();
@@ -51,6 +58,7 @@ private:
     EvdevAxes axes_;
     std::string name_;
     std::mutex mutex_;
+    std::condition_variable changed_;
     std::deque<Step> script_;
     std::vector<EvdevSlotSnapshot> present_;
     bool endsGone_ = true;
