@@ -30,6 +30,8 @@ public:
     virtual Status next(EvdevEvent& event, int timeoutMs) = 0;
     // After `dropped`: brings the device state up to date and returns every slot.
     virtual std::vector<EvdevSlotSnapshot> presentSlots() = 0;
+    // The slot the device's next events are for until it names another.
+    virtual int currentSlot() const { return 0; }
     virtual const EvdevAxes& axes() const = 0;
     virtual const std::string& name() const = 0;
 };

@@ -83,8 +83,10 @@ void EvdevSlotState::endContact(Slot& slot) {
     slot.reported = false;
 }
 
-std::shared_ptr<MultiTouchModel> EvdevSlotState::resync(const std::vector<EvdevSlotSnapshot>& present) {
+std::shared_ptr<MultiTouchModel> EvdevSlotState::resync(const std::vector<EvdevSlotSnapshot>& present,
+                                                        int currentSlot) {
     dropping_ = false;
+    current_ = currentSlot >= 0 && size_t(currentSlot) < slots_.size() ? size_t(currentSlot) : slots_.size();
     for (size_t i = 0; i < slots_.size(); ++i) {
         Slot& slot = slots_[i];
         const EvdevSlotSnapshot now = i < present.size() ? present[i] : EvdevSlotSnapshot{};

@@ -47,10 +47,11 @@ public:
     // device's state and calls resync.
     std::shared_ptr<MultiTouchModel> handle(uint16_t type, uint16_t code, int32_t value);
 
-    // Replaces the slots with the device's present state (one entry per slot):
-    // contacts that are gone or carry a new tracking id are lifted once. Returns
-    // the frame that says so, or none when no contact was or is down.
-    std::shared_ptr<MultiTouchModel> resync(const std::vector<EvdevSlotSnapshot>& slots);
+    // Replaces the slots with the device's present state (one entry per slot, and
+    // the slot its next events are for): contacts that are gone or carry a new
+    // tracking id are lifted once. Returns the frame that says so, or none when no
+    // contact was or is down.
+    std::shared_ptr<MultiTouchModel> resync(const std::vector<EvdevSlotSnapshot>& slots, int currentSlot = 0);
 
     // The device went away: every contact still down is lifted. None when nothing was.
     std::shared_ptr<MultiTouchModel> liftAll();

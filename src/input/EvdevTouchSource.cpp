@@ -17,7 +17,12 @@ EvdevTouchSource::~EvdevTouchSource() { stop(); }
 void EvdevTouchSource::start() {
     if (gone_ || reading_.exchange(true)) return;
     started_ = true;
-    readQueue_->async([this] { readLoop(); });
+    readQueue_->async([this] {
+        // The device's contacts and slot as they stand when serving begins: the
+        // kernel sends only what changes from here on.
+        resync();
+        readLoop();
+    });
 }
 
 void EvdevTouchSource::stop() {
@@ -69,7 +74,7 @@ void EvdevTouchSource::resync() {
     {
         std::lock_guard lock(slotsMutex_);
         if (gone_) return;
-        frame = slots_.resync(present);
+        frame = slots_.resync(present, reader_->currentSlot());
     }
     deliver(std::move(frame));
 }

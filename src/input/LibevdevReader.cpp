@@ -102,4 +102,6 @@ std::vector<EvdevSlotSnapshot> LibevdevReader::presentSlots() {
     return slots;
 }
 
+int LibevdevReader::currentSlot() const { return libevdev_get_current_slot(device_); }
+
 }  // namespace touchlane

@@ -22,6 +22,7 @@ public:
 
     Status next(EvdevEvent& event, int timeoutMs) override;
     std::vector<EvdevSlotSnapshot> presentSlots() override;
+    int currentSlot() const override;
     const EvdevAxes& axes() const override { return axes_; }
     const std::string& name() const override { return name_; }
 

@@ -96,7 +96,11 @@ TEST(EvdevSlotState, ResyncLiftsWhatIsGoneOrReplacedAndLiftAllEndsEverything) {
     ASSERT_TRUE(frame);
     EXPECT_EQ(describe(frame), "1:7:32767:32767 2:4:0:0 3:4:0:0 4:7:0:0");
     EXPECT_FALSE(state.isResyncing());
-    EXPECT_EQ(describe(state.liftAll()), "1:4:32767:32767 4:4:0:0");
+    // The device said its next events are for slot 2.
+    state.resync({{1, 1100, 500, 0, 0, 0}, {}, {4, 100, 0, 0, 0, 0}}, 2);
+    state.handle(EV_ABS, ABS_MT_POSITION_X, 1100);
+    EXPECT_EQ(describe(state.handle(EV_SYN, SYN_REPORT, 0)), "1:7:32767:32767 4:7:32767:0");
+    EXPECT_EQ(describe(state.liftAll()), "1:4:32767:32767 4:4:32767:0");
     EXPECT_EQ(state.liftAll(), nullptr);
     EXPECT_EQ(state.activeContactCount(), 0u);
 }

@@ -72,9 +72,10 @@ TEST(EvdevTouchscreen, ListSaysWhyEachTouchscreenIsOrIsNotServedAndNoneInOneLine
 }
 
 std::vector<ScriptedEvdevReader::Step> touchDown() {
-    return {{ScriptedEvdevReader::Status::event, {0, EV_ABS, ABS_MT_TRACKING_ID, 1}},
-            {ScriptedEvdevReader::Status::event, {0, EV_ABS, ABS_MT_POSITION_X, 50}},
-            {ScriptedEvdevReader::Status::event, {0, EV_SYN, SYN_REPORT, 0}}};
+    auto event = [](uint16_t type, uint16_t code, int32_t value) {
+        return ScriptedEvdevReader::Step{ScriptedEvdevReader::Status::event, {0, type, code, value}, {}};
+    };
+    return {event(EV_ABS, ABS_MT_TRACKING_ID, 1), event(EV_ABS, ABS_MT_POSITION_X, 50), event(EV_SYN, SYN_REPORT, 0)};
 }
 
 EvdevAxes axes() {
@@ -141,9 +142,8 @@ TEST(EvdevTouchscreen, DroppedEventsResyncFromTheDevicesStateAndAGoneDeviceLifts
     auto router = std::make_shared<test::FakeTouchDataSink>();
     auto reader = std::make_unique<ScriptedEvdevReader>(axes(), "Panel");
     for (const auto& step : touchDown()) reader->push(step);
-    reader->push({ScriptedEvdevReader::Status::dropped, {}});
     // While events were lost, contact 1 lifted and contact 2 landed in slot 1.
-    reader->setPresentSlots({{}, {2, 100, 100, 0, 0, 0}});
+    reader->push({ScriptedEvdevReader::Status::dropped, {}, {{}, {2, 100, 100, 0, 0, 0}}});
     EvdevTouchSource source(std::move(reader), router);
     source.start();
     time.runUntilIdle();  // then the device goes

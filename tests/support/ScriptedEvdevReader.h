@@ -11,8 +11,9 @@
 
 namespace touchlane {
 
-// An input device that hands out a script: queued events (or a drop), then
-// `idle` while `endsGone` is false, else `gone`.
+// An input device that hands out a script: queued events (or a drop, after
+// which the device holds the step's slots), then `idle` while `endsGone` is
+// false, else `gone`. It starts with no contact down.
 class ScriptedEvdevReader final : public EvdevEventReader {
 public:
     ScriptedEvdevReader(EvdevAxes axes, std::string name) : axes_(axes), name_(std::move(name)) {}
@@ -20,6 +21,7 @@ public:
     struct Step {
         Status status = Status::event;
         EvdevEvent event;
+        std::vector<EvdevSlotSnapshot> present;  // for a drop
     };
     void push(Step step) {
         {
@@ -32,10 +34,6 @@ public:
         std::lock_guard lock(mutex_);
         endsGone_ = gone;
     }
-    void setPresentSlots(std::vector<EvdevSlotSnapshot> slots) {
-        std::lock_guard lock(mutex_);
-        present_ = std::move(slots);
-    }
 
     Status next(EvdevEvent& event, int timeoutMs) override {
         std::unique_lock lock(mutex_);
@@ -45,6 +43,7 @@ public:
         const Step step = script_.front();
         script_.pop_front();
         event = step.event;
+        if (step.status == Status::dropped) present_ = step.present;
         return step.status;
     }
     std::vector<EvdevSlotSnapshot> presentSlots() override {
