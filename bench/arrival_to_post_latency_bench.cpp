@@ -19,6 +19,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -296,9 +298,14 @@ double percentile(std::vector<double> values, double p) {
 
 int main(int argc, char** argv) {
     const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-    // The log lines go nowhere: the agent writes them to its file on the same
-    // queues, but a terminal full of them would measure the terminal.
-    LogHookOverride quiet([](LogStyle, const std::string&, const std::string&) {});
+    // The log lines go to a file on the queues that write them, as the agent's do.
+    const auto logPath = std::filesystem::temp_directory_path() / "touchlane-latency-bench.log";
+    std::ofstream logFile(logPath, std::ios::trunc);
+    std::mutex logMutex;
+    LogHookOverride toFile([&](LogStyle, const std::string&, const std::string& line) {
+        std::lock_guard lock(logMutex);
+        logFile << line << '\n';
+    });
     RecordingWindowSystem windowSystem;
     WindowSystemOverride installed(windowSystem);
 
@@ -318,5 +325,6 @@ int main(int argc, char** argv) {
         }
     }
     resetEventSimulators();
+    std::printf("log lines written to %s\n", logPath.c_str());
     return 0;
 }
