@@ -156,6 +156,19 @@ TEST(EvdevRecordingScenario, FourFingerSwipeDownIsOneDesktopAction) {
     EXPECT_TRUE(clicks(run).empty()) << run.eventLines;
 }
 
+TEST(EvdevRecordingScenario, EveryRecordingLeavesNoButtonPressed) {
+    size_t played = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(kRecordings)) {
+        if (entry.path().extension() != ".events") continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        auto run = playRecording(recording(entry.path().stem().string()));
+        EXPECT_EQ(count(run, en::kLeftMouseDown), count(run, en::kLeftMouseUp)) << run.eventLines;
+        EXPECT_EQ(count(run, en::kRightMouseDown), count(run, en::kRightMouseUp)) << run.eventLines;
+        ++played;
+    }
+    EXPECT_EQ(played, 12u);
+}
+
 TEST(EvdevRecordingScenario, ADeviceGoneMidDragLeavesNothingPressed) {
     const auto rec = recording("Atmel maXTouch Touchscreen.1-finger-drag-up-down");
     auto run = playRecording(rec, rec.events.size() / 2);
