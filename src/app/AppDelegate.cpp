@@ -52,6 +52,21 @@ void AppDelegate::applicationDidFinishLaunching() {
         AccessibilityCheck::requestHIDAccess();
         stderrLog("HID permission is not enabled");
     }
+    // Other touchscreens need no hidraw access: each is served when its own
+    // event node can be read.
+    if (options_.servesTouchscreens) {
+        EvdevTouchscreenMonitor::Environment environment;
+        environment.makeTouchRouter = options_.deviceEnvironment.makeTouchRouter;
+        // The tray item learns them as it learns the frame's connection state.
+        environment.publishServed = [](const std::vector<std::string>& names) {
+            PropertyListArray list;
+            for (const auto& name : names) list.emplace_back(name);
+            DataController::dataController()->objc_writeWithKey(DataKeyConstants::touchscreensInService(),
+                                                               PropertyListValue(std::move(list)), false);
+        };
+        touchscreenMonitor_ = std::make_unique<EvdevTouchscreenMonitor>(std::move(environment));
+        touchscreenMonitor_->start();
+    }
 }
 
 void AppDelegate::applyFirstRunLaunchAtLoginRule() {

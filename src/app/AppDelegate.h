@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/MenuBarItem.h"
+#include "input/EvdevTouchscreenMonitor.h"
 #include "input/USBDeviceMonitor.h"
 
 namespace touchlane {
@@ -25,6 +26,8 @@ public:
         std::function<void()> installOutputBackend;
         // The agent runs on the offscreen platform because no display is reachable.
         bool offscreenPlatform = false;
+        // Serve the kernel's other touchscreens too (off in tests of the start-up).
+        bool servesTouchscreens = true;
     };
 
     static std::shared_ptr<AppDelegate> create();
@@ -40,6 +43,8 @@ public:
 
     // None until start-up has run with device access.
     const std::shared_ptr<USBDeviceMonitor>& deviceMonitor() const { return deviceMonitor_; }
+    // None when touchscreens are not served.
+    EvdevTouchscreenMonitor* touchscreenMonitor() const { return touchscreenMonitor_.get(); }
 
 private:
     explicit AppDelegate(Options options);
@@ -48,6 +53,7 @@ private:
 
     Options options_;
     std::shared_ptr<USBDeviceMonitor> deviceMonitor_;
+    std::unique_ptr<EvdevTouchscreenMonitor> touchscreenMonitor_;
 };
 
 }  // namespace touchlane

@@ -15,6 +15,8 @@ CommandLine CommandLine::parse(const std::vector<std::string>& arguments) {
         line.action = Action::printHelp;
     } else if (argument == "--version" || argument == "-V") {
         line.action = Action::printVersion;
+    } else if (argument == "--list-devices") {
+        line.action = Action::listDevices;
     } else {
         line.action = Action::reject;
         line.rejected = argument;
@@ -30,7 +32,7 @@ CommandLine CommandLine::parse(int argc, char** argv) {
 
 std::string CommandLine::helpText(const std::string& programName) {
     return fmt::format(
-        "Usage: {0} [--help | --version]\n"
+        "Usage: {0} [--help | --version | --list-devices]\n"
         "\n"
         "{1} lets a USB touch frame drive the desktop as a mouse and a multi-touch\n"
         "trackpad. It lives in the system tray (or runs without one when no display\n"
@@ -39,6 +41,7 @@ std::string CommandLine::helpText(const std::string& programName) {
         "\n"
         "  -h, --help     show this text and exit\n"
         "  -V, --version  show the version and exit\n"
+        "  --list-devices show the touchscreens seen, whether each is served and why\n"
         "\n"
         "Each run writes a log file to $XDG_STATE_HOME/{0}/logs.\n",
         programName, BundleInfo::name());

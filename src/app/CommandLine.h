@@ -5,10 +5,10 @@
 
 namespace touchlane {
 
-// What the command line asks for. The agent takes no options of its own beyond
-// the two every Linux program answers.
+// What the command line asks for: beyond the two options every Linux program
+// answers, the agent can list the touchscreens it sees.
 struct CommandLine {
-    enum class Action { run, printHelp, printVersion, reject };
+    enum class Action { run, printHelp, printVersion, listDevices, reject };
 
     Action action = Action::run;
     // The argument that made the line unusable.

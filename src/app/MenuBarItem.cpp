@@ -102,6 +102,7 @@ void MenuBarItem::setUp() {
     // Without a display no tray can ever start; showing would only make Qt complain.
     if (QGuiApplication::platformName() != DisplayPlatform::kOffscreenPlatform) statusItem_->show();
     registerConnectionObserver();
+    registerTouchscreenObserver();
 }
 
 void MenuBarItem::buildMenu() {
@@ -124,7 +125,8 @@ void MenuBarItem::buildMenu() {
 }
 
 void MenuBarItem::showStatusImage() {
-    statusImageName_ = StatusImages::nameFor(usbConnected_);
+    // A served touchscreen is a connected touch device as much as the frame is.
+    statusImageName_ = StatusImages::nameFor(usbConnected_ || !servedTouchscreens_.empty());
     statusItem_->setIcon(StatusImages::image(statusImageName_));
 }
 
@@ -142,6 +144,45 @@ void MenuBarItem::registerConnectionObserver() {
             });
             return true;
         });
+}
+
+void MenuBarItem::registerTouchscreenObserver() {
+    std::weak_ptr<MenuBarItem> weakItem = weak_from_this();
+    DataController::dataController()->changedWithKey(
+        DataKeyConstants::touchscreensInService(),
+        [weakItem, poster = mainThread_](const std::optional<PropertyListValue>& newValue,
+                                         const std::optional<PropertyListValue>&) {
+            if (weakItem.expired()) return true;
+            std::vector<std::string> names;
+            if (const PropertyListArray* list = newValue ? newValue->arrayValue() : nullptr) {
+                for (const auto& item : *list)
+                    if (const std::string* name = item.stringValue()) names.push_back(*name);
+            }
+            poster->post([weakItem, names] {
+                if (auto item = weakItem.lock()) item->applyServedTouchscreens(names);
+            });
+            return true;
+        });
+}
+
+void MenuBarItem::applyServedTouchscreens(std::vector<std::string> names) {
+    servedTouchscreens_ = std::move(names);
+    std::string joined;
+    for (const auto& name : servedTouchscreens_) joined += (joined.empty() ? "" : ", ") + name;
+    const std::string tip = joined.empty() ? BundleInfo::name() : BundleInfo::name() + ": touchscreen " + joined;
+    statusItem_->setToolTip(QString::fromStdString(tip));
+    // The line exists only while a touchscreen is served, above the other items.
+    if (joined.empty()) {
+        delete touchscreenMenuItem_.data();
+    } else {
+        if (!touchscreenMenuItem_) {
+            touchscreenMenuItem_ = new QAction(menu_.get());
+            touchscreenMenuItem_->setEnabled(false);
+            menu_->insertAction(menu_->actions().value(0), touchscreenMenuItem_);
+        }
+        touchscreenMenuItem_->setText(QString::fromStdString("Touchscreen: " + joined));
+    }
+    showStatusImage();
 }
 
 void MenuBarItem::applyConnectionState(bool connected) {

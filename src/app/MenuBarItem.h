@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QMenu;
 class QObject;
@@ -46,6 +47,7 @@ public:
     void quitApp();
 
     bool usbConnected() const { return usbConnected_; }
+    const std::vector<std::string>& servedTouchscreens() const { return servedTouchscreens_; }
     const std::string& statusImageName() const { return statusImageName_; }
     QSystemTrayIcon* statusItem() const { return statusItem_.get(); }
     QMenu* menu() const { return menu_.get(); }
@@ -63,6 +65,9 @@ private:
     void showStatusImage();
     void registerConnectionObserver();
     void applyConnectionState(bool connected);
+    void registerTouchscreenObserver();
+    // The kernel touchscreens served: a menu line and the tooltip name them.
+    void applyServedTouchscreens(std::vector<std::string> names);
 
     Options options_;
     // Shared with the connection observer, which may still run after the item is gone.
@@ -70,6 +75,8 @@ private:
     std::unique_ptr<QSystemTrayIcon> statusItem_;
     std::unique_ptr<QMenu> menu_;
     bool usbConnected_ = false;
+    std::vector<std::string> servedTouchscreens_;
+    QPointer<QAction> touchscreenMenuItem_;
     QPointer<QAction> enableAutomaticStartupMenuItem_;
     std::string statusImageName_;
 };

@@ -11,6 +11,8 @@
 #include "app/DisplayPlatform.h"
 #include "app/MenuBarItem.h"
 #include "app/SingleInstanceLock.h"
+#include "app/TouchscreenList.h"
+#include "logging/LogHook.h"
 #include "logging/QRVLogCatcher.h"
 #include "logging/StandardErrorLog.h"
 #include "platform/BundleInfo.h"
@@ -32,6 +34,12 @@ std::optional<int> handleCommandLine(int argc, char** argv) {
         case CommandLine::Action::printVersion:
             std::fputs(CommandLine::versionText().c_str(), stdout);
             return 0;
+        case CommandLine::Action::listDevices: {
+            // The settings store announces its file; the list is all this run says.
+            LogHookOverride quiet([](LogStyle, const std::string&, const std::string&) {});
+            std::fputs(touchscreenListText(probeInputDevices(), TouchscreenSelection::current()).c_str(), stdout);
+            return 0;
+        }
         case CommandLine::Action::reject:
             std::fprintf(stderr, "%s: unknown argument '%s'\n%s", ProcessInfo::processName().c_str(),
                          line.rejected.c_str(), CommandLine::helpText(ProcessInfo::processName()).c_str());

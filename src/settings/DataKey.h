@@ -10,6 +10,12 @@ enum class DataKey {
     usbConnectionStatus,
     // Whether the user has made a launch-at-login choice (number 0/1).
     launchAtLoginUserDidDisable,
+    // Which kernel touchscreens are served: "all" (also when unset), "none", or
+    // an array of device names.
+    servedTouchscreens,
+    // The names of the touchscreens being served now (array of strings, kept in
+    // memory only).
+    touchscreensInService,
 };
 
 const std::string& rawValue(DataKey key);
@@ -18,6 +24,8 @@ const std::string& rawValue(DataKey key);
 struct DataKeyConstants {
     static const std::string& usbConnectionStatus();
     static const std::string& launchAtLoginUserDidDisable();
+    static const std::string& servedTouchscreens();
+    static const std::string& touchscreensInService();
 };
 
 }  // namespace touchlane

@@ -134,6 +134,7 @@ protected:
             std::make_shared<DataController>(std::make_shared<LMSTKeyValueStore>(settings.plistPath())));
         AppDelegate::Options options;
         options.deviceEnvironment = {usb, hid, {}, {}, nullptr, false};
+        options.servesTouchscreens = false;
         options.menuBarItem.terminate = [this] { ++terminations; };
         options.startLogCapture = [this](const std::string& name) { steps.push_back("capture " + name); };
         options.installOutputBackend = [this] {
@@ -272,6 +273,22 @@ TEST_F(TrayMenu, TheImageFollowsThePublishedConnectionStateWhileTheItemLives) {
     MenuBarItem::unload();
     EXPECT_TRUE(gone.expired());
     QCoreApplication::processEvents();
+}
+
+TEST_F(TrayMenu, AServedTouchscreenIsNamedInTheMenuAndShowsAsConnected) {
+    auto publish = [&](std::vector<std::string> names) {
+        PropertyListArray list(names.begin(), names.end());
+        DataController::dataController()->objc_writeWithKey(DataKeyConstants::touchscreensInService(), list, false);
+        settle();
+    };
+    publish({"Panel"});
+    ASSERT_EQ(titles().size(), 4u);
+    EXPECT_EQ(titles()[0], "Touchscreen: Panel");
+    EXPECT_EQ(titles()[3], MenuBarItem::kQuitTitle);
+    EXPECT_EQ(item->statusImageName(), StatusImages::kConnected);
+    publish({});
+    EXPECT_EQ(titles().size(), 3u);
+    EXPECT_EQ(item->statusImageName(), StatusImages::kNotConnected);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // touchlane-record: records what a touch frame sends, as a trace that
-// touchlane-replay plays back.
+// touchlane-replay plays back, or what a kernel touchscreen sends, in the evemu
+// format.
 
 #include <signal.h>
 #include <unistd.h>
@@ -18,6 +19,7 @@
 
 #include <fmt/format.h>
 
+#include "EvdevRecording.h"
 #include "logging/LogHook.h"
 #include "platform/BundleInfo.h"
 #include "platform/Clock.h"
@@ -33,12 +35,15 @@ constexpr const char* kUsage =
     "Records every input report of the first supported touch frame, with its time,\n"
     "as a trace that touchlane-replay plays back. Stops on Ctrl+C (or SIGTERM) or\n"
     "after the duration. Without --output the trace goes to standard output.\n"
-    "  --verbose   show the device and parser log lines on standard error\n";
+    "  --verbose   show the device and parser log lines on standard error\n"
+    "  --touchscreen [DEVICE]  record a kernel touchscreen instead (the event node,\n"
+    "              else the first one found) in the evemu format\n";
 
 struct Options {
     std::optional<std::string> output;
     std::optional<double> durationSeconds;
     bool verbose = false;
+    std::optional<std::string> touchscreen;  // empty: the first one found
 };
 
 // Options, or an exit status when the command line ends the run.
@@ -57,6 +62,9 @@ std::variant<Options, int> parseOptions(int argc, char** argv) {
         }
         if (argument == "--verbose") {
             options.verbose = true;
+        } else if (argument == "--touchscreen") {
+            const bool named = hasValue && std::string(argv[i + 1]).rfind("--", 0) != 0;
+            options.touchscreen = named ? argv[++i] : "";
         } else if (argument == "--output" && hasValue) {
             options.output = argv[++i];
         } else if (argument == "--duration" && hasValue) {
@@ -138,6 +146,16 @@ int main(int argc, char** argv) {
         }
     }
     std::ostream& output = file.is_open() ? static_cast<std::ostream&>(file) : std::cout;
+    if (options.touchscreen) {
+        const int status = recordTouchscreen(*options.touchscreen, output, outputName, options.durationSeconds,
+                                             stopSignals);
+        file.close();
+        std::error_code ignored;
+        // A recording that never started leaves no empty file behind.
+        if (status != 0 && createdFile && std::filesystem::file_size(outputName, ignored) == 0)
+            std::filesystem::remove(outputName, ignored);
+        return status;
+    }
 
     TraceRecorder recorder(output, {});
     if (recorder.start(mainDisplayBounds()) != TraceRecorder::Status::recording) {
