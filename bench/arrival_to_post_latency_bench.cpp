@@ -33,7 +33,6 @@
 #include "platform/Clock.h"
 #include "replay/ReplayRouter.h"
 #include "replay/ReportEncoder.h"
-#include "synthesis/EventSimulators.h"
 #include "synthesis/RecordingWindowSystem.h"
 #include "tracking/TouchConfiguration.h"
 
@@ -222,7 +221,6 @@ std::vector<double> feedOnce(Path path, const Gesture& gesture, RecordingWindowS
                              size_t& delayedOnPurpose) {
     Clock& clock = Clock::current();
     windowSystem.clear();
-    resetEventSimulators();
     std::vector<double> arrivals;
 
     auto hidFeed = std::make_shared<Feed<Report>>();
@@ -324,7 +322,6 @@ int main(int argc, char** argv) {
                         all.empty() ? 0.0 : *std::max_element(all.begin(), all.end()), delayedOnPurpose);
         }
     }
-    resetEventSimulators();
     std::printf("log lines written to %s\n", logPath.c_str());
     return 0;
 }

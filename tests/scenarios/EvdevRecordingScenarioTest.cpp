@@ -12,7 +12,6 @@
 #include "support/EvemuRecording.h"
 #include "support/ScriptedEvdevReader.h"
 #include "synthesis/EventActionTable.h"
-#include "synthesis/EventSimulators.h"
 #include "synthesis/RecordingWindowSystem.h"
 
 namespace touchlane::scenario {
@@ -35,7 +34,6 @@ Run playRecording(const EvemuRecording& rec, size_t cutAfter = std::numeric_limi
     LogHookOverride quiet([](LogStyle, const std::string&, const std::string&) {});
     RecordingWindowSystem windowSystem;
     WindowSystemOverride installed(windowSystem);
-    resetEventSimulators();
     auto reader = std::make_unique<ScriptedEvdevReader>(rec.axes, rec.name);
     auto* script = reader.get();
     bool goneReported = false;
@@ -55,7 +53,6 @@ Run playRecording(const EvemuRecording& rec, size_t cutAfter = std::numeric_limi
     time.advanceBy(kReplayTailMs);
     source.stop();
     time.runUntilIdle();
-    resetEventSimulators();
     (void)script;
     run.events = windowSystem.events();
     for (const auto& line : windowSystem.lines()) run.eventLines += line + "\n";
