@@ -126,6 +126,20 @@ std::shared_ptr<TouchPointModel> EvdevSlotState::point(const EvdevSlotSnapshot& 
     return touch;
 }
 
+std::shared_ptr<MultiTouchModel> EvdevSlotState::heldFrame() const {
+    if (dropping_) return nullptr;
+    TouchPointList points;
+    for (const Slot& slot : slots_) {
+        if (slot.values.trackingID >= 0 && slot.reported) points.push_back(point(slot.values, kTouchStateTouching));
+    }
+    if (points.empty()) return nullptr;
+    if (points.size() > 255) points.resize(255);
+    auto model = std::make_shared<MultiTouchModel>();
+    model->count = static_cast<uint8_t>(points.size());
+    model->touchDataArray = std::move(points);
+    return model;
+}
+
 std::shared_ptr<MultiTouchModel> EvdevSlotState::frame() {
     TouchPointList points;
     for (Slot& slot : slots_) {

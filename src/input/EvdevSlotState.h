@@ -56,6 +56,12 @@ public:
     // The device went away: every contact still down is lifted. None when nothing was.
     std::shared_ptr<MultiTouchModel> liftAll();
 
+    // The contacts still down, as a frame that changes nothing: a touchscreen is
+    // silent while its contacts stay put, where the router expects them reported
+    // every few ms (long presses and its lost-lift timeout rely on it). None when
+    // nothing is down or the state is being resynchronised.
+    std::shared_ptr<MultiTouchModel> heldFrame() const;
+
     bool isResyncing() const { return dropping_; }
     size_t activeContactCount() const;
 

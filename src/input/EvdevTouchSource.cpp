@@ -37,11 +37,12 @@ void EvdevTouchSource::stop() {
 void EvdevTouchSource::readLoop() {
     EvdevEvent event;
     while (reading_) {
-        switch (reader_->next(event, kReadTimeoutMs)) {
+        switch (reader_->next(event, contactsDown() ? kHeldFrameRepeatMs : kReadTimeoutMs)) {
             case EvdevEventReader::Status::event:
                 handleEvent(event);
                 break;
             case EvdevEventReader::Status::idle:
+                repeatHeldContacts();
                 break;
             case EvdevEventReader::Status::dropped:
                 stderrLog("Touchscreen \"{}\" dropped events; resynchronising its contacts", reader_->name());
@@ -90,6 +91,21 @@ void EvdevTouchSource::deviceGone() {
     // The lift frame is queued before the reset, so the router ends the gesture
     // it belongs to (a drag releases its button) before it forgets every touch.
     if (router_) router_->resetDeviceState();
+}
+
+bool EvdevTouchSource::contactsDown() {
+    std::lock_guard lock(slotsMutex_);
+    return slots_.activeContactCount() > 0;
+}
+
+void EvdevTouchSource::repeatHeldContacts() {
+    std::shared_ptr<MultiTouchModel> frame;
+    {
+        std::lock_guard lock(slotsMutex_);
+        if (gone_) return;
+        frame = slots_.heldFrame();
+    }
+    deliver(std::move(frame));
 }
 
 void EvdevTouchSource::deliver(std::shared_ptr<MultiTouchModel> frame) {

@@ -45,10 +45,16 @@ public:
     const std::shared_ptr<DispatchQueue>& readQueue() const { return readQueue_; }
 
     static constexpr int kReadTimeoutMs = 250;
+    // While contacts are down and the device is silent, they are reported again
+    // this often, as the vendor frames report a still finger.
+    static constexpr int kHeldFrameRepeatMs = 10;
 
 private:
     void readLoop();
     void deliver(std::shared_ptr<MultiTouchModel> frame);
+    // The read loop found the device silent for a repeat interval.
+    void repeatHeldContacts();
+    bool contactsDown();
 
     std::unique_ptr<EvdevEventReader> reader_;
     std::shared_ptr<TouchDataSink> router_;

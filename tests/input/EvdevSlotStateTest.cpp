@@ -105,6 +105,19 @@ TEST(EvdevSlotState, ResyncLiftsWhatIsGoneOrReplacedAndLiftAllEndsEverything) {
     EXPECT_EQ(state.activeContactCount(), 0u);
 }
 
+TEST(EvdevSlotState, AStillContactIsReportedAgainUntilItLifts) {
+    EvdevSlotState state(axes());
+    EXPECT_EQ(state.heldFrame(), nullptr) << "nothing down";
+    feed(state, {slot(0), id(5), x(600), y(250), syn});
+    ASSERT_NE(state.heldFrame(), nullptr);
+    EXPECT_EQ(describe(state.heldFrame()), "5:7:16384:16384");
+    EXPECT_EQ(describe(state.heldFrame()), "5:7:16384:16384") << "asking changes nothing";
+    feed(state, {{EV_SYN, SYN_DROPPED, 0}});
+    EXPECT_EQ(state.heldFrame(), nullptr) << "not while the state is being resynchronised";
+    feed(state, {syn, id(-1), syn});
+    EXPECT_EQ(state.heldFrame(), nullptr) << "lifted";
+}
+
 TEST(EvdevSlotState, WidthsFollowThePositionScaleAndPressureItsOwnRange) {
     EvdevAxes a = axes();
     a.pressure = {true, 0, 1023};

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <linux/input-event-codes.h>
 
 #include "app/TouchscreenList.h"
@@ -162,7 +164,11 @@ TEST(EvdevTouchscreen, StoppingWhileTheReadThreadWaitsLiftsWhatIsDownOnce) {
     source.start();
     ASSERT_TRUE(test::waitUntil([&] { return router->models().size() == 1; }));
     source.stop();
-    EXPECT_EQ(states(*router), (std::vector<int>{7, 4}));
+    // The still contact is reported again while the device is silent, then lifted once.
+    const auto seen = states(*router);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen.back(), 4);
+    EXPECT_EQ(std::ranges::count(seen, 7), static_cast<std::ptrdiff_t>(seen.size() - 1));
     EXPECT_EQ(router->resetCount(), 1);
     source.stop();
     EXPECT_EQ(router->resetCount(), 1);
