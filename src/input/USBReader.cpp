@@ -1,12 +1,11 @@
 #include "input/USBReader.h"
 
 #include <array>
-#include <filesystem>
 #include <vector>
 
 #include "input/WideText.h"
+#include "logging/EscapedText.h"
 #include "logging/StandardErrorLog.h"
-#include "platform/Paths.h"
 
 namespace touchlane {
 
@@ -34,11 +33,6 @@ constexpr SelectionPass kSelectionPasses[] = {
 std::string describeError(const std::optional<std::wstring>& message) {
     if (!message) return "(no message)";
     return wideToUtf8(*message).value_or("(decode failed)");
-}
-
-std::string defaultTouchDataPath() {
-    auto home = Paths::homeDirectory();
-    return home ? *home + "/Documents/TouchData.data" : std::string();
 }
 
 }  // namespace
@@ -81,8 +75,7 @@ std::unique_ptr<USBReader> USBReader::create(std::shared_ptr<HidApi> hid, TouchR
 USBReader::USBReader(std::shared_ptr<HidApi> hid, TouchRouterFactory makeTouchRouter)
     : hid_(std::move(hid)),
       makeTouchRouter_(std::move(makeTouchRouter)),
-      readQueue_(makeSerialQueue("usb.read.hid.data")),
-      touchDataPath_(defaultTouchDataPath()) {}
+      readQueue_(makeSerialQueue("usb.read.hid.data")) {}
 
 USBReader::~USBReader() {
     closeDevice();
@@ -108,7 +101,6 @@ bool USBReader::openDevice(uint16_t vendorID, uint16_t productID, OpenLog& log) 
         deviceHandle_.reset();
         return false;
     }
-    removeTouchDataFile();
     isContinueReading_ = true;
     readTouchData();
     return true;
@@ -140,9 +132,10 @@ std::unique_ptr<HidDevice> USBReader::openTouchInterface(uint16_t vendorID, uint
 }
 
 void USBReader::logDeviceStrings(OpenLog& log) {
+    // The device chooses these strings: escaped, a newline in one cannot forge a log line.
     auto text = [this](HidStringKind kind) {
         auto wide = deviceHandle_->string(kind, kMaximumStringCharacters);
-        return wide ? wideToUtf8(*wide).value_or("(decode failed)") : std::string();
+        return wide ? escapeControlCharacters(wideToUtf8(*wide).value_or("(decode failed)")) : std::string();
     };
     log.line("Manufacturer: {}\n", text(HidStringKind::manufacturer));
     log.line("Product: {}\n", text(HidStringKind::product));
@@ -164,12 +157,6 @@ int USBReader::sendMultitouchMode(OpenLog& log) {
         log.line("Set Config command sent successfully");
     }
     return result;
-}
-
-void USBReader::removeTouchDataFile() const {
-    if (touchDataPath_.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove(touchDataPath_, ignored);
 }
 
 void USBReader::readTouchData() {

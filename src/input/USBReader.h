@@ -53,8 +53,6 @@ public:
     void setTouchRouter(std::shared_ptr<TouchDataSink> router);
     std::shared_ptr<ParseUsbData> parser() const;
     void setParser(std::shared_ptr<ParseUsbData> parser);
-    const std::string& touchDataPath() const { return touchDataPath_; }
-    void setTouchDataPath(std::string path) { touchDataPath_ = std::move(path); }
     const std::shared_ptr<DispatchQueue>& readQueue() const { return readQueue_; }
 
     static constexpr size_t kReportBufferSize = 64;
@@ -68,7 +66,6 @@ private:
     std::unique_ptr<HidDevice> openTouchInterface(uint16_t vendorID, uint16_t productID, OpenLog& log);
     int sendMultitouchMode(OpenLog& log);
     void logDeviceStrings(OpenLog& log);
-    void removeTouchDataFile() const;
     void readLoop();
     // The parser and router for the next report, made on first use.
     std::pair<std::shared_ptr<ParseUsbData>, std::shared_ptr<TouchDataSink>> parserAndRouter();
@@ -83,7 +80,6 @@ private:
     mutable std::mutex modelsMutex_;
     std::shared_ptr<TouchDataSink> touchRouter_;
     std::shared_ptr<ParseUsbData> parser_;
-    std::string touchDataPath_;
 };
 
 }  // namespace touchlane

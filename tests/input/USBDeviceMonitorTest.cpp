@@ -34,7 +34,6 @@ protected:
         monitor = USBDeviceMonitor::create({usb, hid, [] { return std::make_shared<FakeTouchDataSink>(); },
                                             [this](bool value) { published.push_back(value); }, &config, false});
         monitor->setDelegate(delegate);
-        monitor->usbReader()->setTouchDataPath("");
     }
     void addHidInterface(const UsbDeviceDescriptor& device, const std::string& path, double appearsAtMs = -1e9) {
         hid->addInterface({hidInfo(0, 0xFF00, 0x01, path, device.idVendor, device.idProduct), appearsAtMs});
