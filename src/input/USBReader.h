@@ -36,8 +36,10 @@ public:
 
     // Opens the device's touch interface and starts reading; true when reading.
     // A device still open is closed first, so there is never more than one.
+    // With a USB path, only that device's interfaces are considered (another frame
+    // of the same model may be attached too).
     bool openDeviceWithVendorID(uint16_t vendorID, uint16_t productID,
-                                FailureLogging failureLogging = FailureLogging::log);
+                                FailureLogging failureLogging = FailureLogging::log, const std::string& usbPath = {});
     // Sends the multi-touch mode feature report: bytes sent, negative on error,
     // -1 with no device open.
     int setMultitouchMode();
@@ -46,6 +48,11 @@ public:
     // Stops reading, waits for the read loop to end, closes the device and resets
     // the parser and the router. Safe when nothing is open; not on the read queue.
     void closeDevice();
+
+    // Called on the read queue when a read fails while the device is meant to be
+    // read (a USB reset, an unplug): the loop has ended and the device needs
+    // closing and opening again, which must not happen on the read queue.
+    void setReadErrorHandler(std::function<void()> handler);
 
     bool isContinueReading() const { return isContinueReading_; }
     bool isDeviceOpen() const;
@@ -62,8 +69,9 @@ private:
     class OpenLog;
 
     USBReader(std::shared_ptr<HidApi> hid, TouchRouterFactory makeTouchRouter);
-    bool openDevice(uint16_t vendorID, uint16_t productID, OpenLog& log);
-    std::unique_ptr<HidDevice> openTouchInterface(uint16_t vendorID, uint16_t productID, OpenLog& log);
+    bool openDevice(uint16_t vendorID, uint16_t productID, const std::string& usbPath, OpenLog& log);
+    std::unique_ptr<HidDevice> openTouchInterface(uint16_t vendorID, uint16_t productID, const std::string& usbPath,
+                                                  OpenLog& log);
     int sendMultitouchMode(OpenLog& log);
     void logDeviceStrings(OpenLog& log);
     void readLoop();
@@ -80,6 +88,7 @@ private:
     mutable std::mutex modelsMutex_;
     std::shared_ptr<TouchDataSink> touchRouter_;
     std::shared_ptr<ParseUsbData> parser_;
+    std::function<void()> readErrorHandler_;  // guarded by modelsMutex_
 };
 
 }  // namespace touchlane
