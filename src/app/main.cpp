@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -10,10 +11,12 @@
 #include "app/CommandLine.h"
 #include "app/DisplayPlatform.h"
 #include "app/MenuBarItem.h"
+#include "app/QuitSignals.h"
 #include "app/SingleInstanceLock.h"
 #include "logging/QRVLogCatcher.h"
 #include "logging/StandardErrorLog.h"
 #include "platform/BundleInfo.h"
+#include "platform/NonBlockingOutput.h"
 #include "platform/ProcessInfo.h"
 
 namespace {
@@ -87,6 +90,11 @@ int main(int argc, char** argv) {
     AppDelegate::Options options;
     options.offscreenPlatform = display.offscreenOnly;
     auto delegate = AppDelegate::create(std::move(options));
+    // A logout or kill ends the agent as its menu does.
+    QuitSignals quitSignals([](int signalNumber) {
+        stderrLog("Quitting on signal {}", strsignal(signalNumber));
+        QCoreApplication::quit();
+    });
     // Launching has finished once the event loop runs.
     QTimer::singleShot(0, &application, [&] {
         delegate->applicationDidFinishLaunching();
@@ -96,9 +104,16 @@ int main(int argc, char** argv) {
         }
     });
     const int status = QApplication::exec();
+    // Device threads end here, before main returns and static objects go.
     delegate->applicationWillTerminate();
     // The Qt objects must go while the application still exists.
     MenuBarItem::unload();
     delegate.reset();
+    if (const uint64_t dropped = NonBlockingOutput::standardOutput().droppedBytes()) {
+        stderrLog("{} bytes were not echoed to standard output, which was not being read", dropped);
+    }
+    stderrLog("{} ends", BundleInfo::name());
+    // The capture's last lines reach the file before the process ends.
+    QRVLogCatcher::shared().waitUntilDrained(2000);
     return status;
 }

@@ -87,6 +87,19 @@ void USBDeviceMonitor::stopMonitoring() {
     currenProductID_ = 0;
 }
 
+void USBDeviceMonitor::shutDown() {
+    stopMonitoring();
+    {
+        std::lock_guard lock(loopMutex_);
+        if (eventLoopThread_.joinable() && eventLoopThread_.get_id() != std::this_thread::get_id()) {
+            eventLoopThread_.join();
+        }
+    }
+    std::lock_guard lock(deviceMutex_);
+    arrivalRetry_.stop();
+    if (usbReader_) usbReader_->closeDevice();
+}
+
 void USBDeviceMonitor::eventLoop() {
     while (isMonitoring_) runEventLoopOnce();
 }

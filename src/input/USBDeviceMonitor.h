@@ -58,6 +58,10 @@ public:
     // The event loop ends within one event-handling time-out. Publishes false; the
     // reader stays open.
     void stopMonitoring();
+    // For the end of the program: stops monitoring, waits for the event loop to
+    // end and closes the reader, which ends its read loop and lets the router
+    // finish its queued work. No thread of the device path runs afterwards.
+    void shutDown();
     // Opens the first supported device already attached; its descriptor, else the
     // last one examined, else all zero.
     UsbDeviceDescriptor findDevice();
