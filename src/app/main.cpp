@@ -17,6 +17,7 @@
 #include "logging/StandardErrorLog.h"
 #include "platform/BundleInfo.h"
 #include "platform/NonBlockingOutput.h"
+#include "platform/Paths.h"
 #include "platform/ProcessInfo.h"
 
 namespace {
@@ -67,6 +68,12 @@ int main(int argc, char** argv) {
     // Answered before the capture: a mistyped option belongs on the terminal's
     // standard error, and such a run logs nothing.
     if (auto status = handleCommandLine(argc, argv)) return *status;
+    // Settings and logs in a folder that another user could have prepared are worse
+    // than no agent: said plainly on the terminal, and nothing is written.
+    if (auto problem = Paths::whyNoSafePlace()) {
+        std::fprintf(stderr, "%s: %s\n", ProcessInfo::processName().c_str(), problem->c_str());
+        return 1;
+    }
     // Before anything else can write to standard error, so that all of it reaches the log.
     QRVLogCatcher::startCapturingStandardError();
 

@@ -27,8 +27,7 @@ Logger::Logger(std::string logsDirectoryPath) : logsDirectoryPath_(std::move(log
         fputs("Failed to determine logs directory path.\n", stderr);
         abort();
     }
-    std::error_code ignored;
-    fs::create_directories(logsDirectoryPath_, ignored);
+    Paths::createPrivateDirectories(logsDirectoryPath_);  // failure shows up as lines not written
 }
 
 Logger& Logger::shared() {

@@ -97,9 +97,9 @@ std::string QRVFileLogger::logsDirectory(ErrorReport report) {
         folder = logsDirectory_.value_or(Paths::logsDirectory());
     }
     std::error_code error;
-    if (!fs::is_directory(folder, error)) {
-        fs::create_directories(folder, error);
-        if (error && report == ErrorReport::standardError) stderrLog("Create Directory error: {}", error.message());
+    if (!fs::is_directory(folder, error) && !Paths::createPrivateDirectories(folder) &&
+        report == ErrorReport::standardError) {
+        stderrLog("Create Directory error: {}", std::generic_category().message(errno));
     }
     return folder;
 }

@@ -43,8 +43,8 @@ LMSTKeyValueStore::LMSTKeyValueStore(std::string filePath) : path_(std::move(fil
 }
 
 std::string LMSTKeyValueStore::plistPath() {
-    std::error_code ignored;  // a folder that cannot be made shows up as a failed write
-    fs::create_directories(fs::path(path_).parent_path(), ignored);
+    // A folder that cannot be made shows up as a failed write.
+    Paths::createPrivateDirectories(fs::path(path_).parent_path().string());
     return path_;
 }
 
