@@ -12,6 +12,8 @@
 #include <string>
 
 #include "input/ParseUsbData.h"
+#include "replay/ReplayRouter.h"
+#include "replay/ReplaySession.h"
 #include "replay/ReportEncoder.h"
 #include "replay/TraceReader.h"
 
@@ -65,6 +67,16 @@ inline void feedTrace(ParseUsbData& parser, std::span<const uint8_t> input) {
     while (reader.next(directive) == TraceReader::Status::directive) {
         for (const auto& report : reportsOf(directive)) consume(parser.parseData(report));
     }
+}
+
+// Plays the input as a trace through the whole pipeline in virtual time, as the
+// replay tool does: parser, router, recognizers, handlers and simulators, the
+// events and log lines formatted and dropped.
+inline void feedPipeline(std::span<const uint8_t> input) {
+    std::istringstream text(std::string(input.begin(), input.end()));
+    ReplayOptions options;
+    options.makeSink = makeReplayRouter;
+    replayTrace(text, options);
 }
 
 }  // namespace touchlane::fuzz
