@@ -292,7 +292,7 @@ TEST_F(TrayMenu, TheImageFollowsThePublishedConnectionStateWhileTheItemLives) {
 // thread of the device path (event loop, read loop, router queues) is left to run
 // on through static destruction; the sanitizers check that nothing is touched
 // after it is freed. Twenty times, since such endings are a matter of timing.
-TEST(AgentShutdown, QuittingWhileAFrameStreamsEndsEveryDeviceThread) {
+TEST(AgentShutdown, QuittingWhileAFrameStreamsStopsTheWholeDevicePath) {
     ensureQtApplication();
     TemporaryHome home;
     SettingsSandbox settings;
