@@ -13,6 +13,8 @@
 
 #include "input/ParseUsbData.h"
 #include "replay/DirectiveSource.h"
+#include "replay/ReplayRouter.h"
+#include "replay/ReplaySession.h"
 #include "replay/ReportEncoder.h"
 
 namespace touchlane::fuzz {
@@ -66,6 +68,16 @@ inline void feedTrace(ParseUsbData& parser, std::span<const uint8_t> input) {
     while (source->next(directive) == DirectiveSource::Status::directive) {
         for (const auto& report : reportsOf(directive)) consume(parser.parseData(report));
     }
+}
+
+// Plays the input as a trace through the whole pipeline in virtual time, as the
+// replay tool does: parser, router, recognizers, handlers and simulators, the
+// events and log lines formatted and dropped.
+inline void feedPipeline(std::span<const uint8_t> input) {
+    std::istringstream text(std::string(input.begin(), input.end()));
+    ReplayOptions options;
+    options.makeSink = makeReplayRouter;
+    replayTrace(text, options);
 }
 
 }  // namespace touchlane::fuzz

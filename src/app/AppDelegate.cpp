@@ -69,6 +69,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
 }
 
+void AppDelegate::applicationWillTerminate() {
+    if (deviceMonitor_) deviceMonitor_->shutDown();
+}
+
 void AppDelegate::applyFirstRunLaunchAtLoginRule() {
     // The agent turns launch at login on once, at its first start; afterwards the
     // choice is the user's, made in the menu. An entry that is already on stays on:

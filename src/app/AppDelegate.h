@@ -35,8 +35,10 @@ public:
 
     // The start-up sequence; once, on the main thread, when the event loop runs.
     void applicationDidFinishLaunching();
-    // Nothing needs doing at termination.
-    void applicationWillTerminate() {}
+    // Ends the device path's threads (event loop, read loop, router) while the
+    // objects they use still exist: left running, they would go on through the
+    // process's static destruction.
+    void applicationWillTerminate();
 
     void usbDeviceArrived(const UsbDeviceDescriptor&) override {}
     void usbDeviceLeft(const UsbDeviceDescriptor&) override {}

@@ -15,13 +15,11 @@
 namespace touchlane {
 
 std::string SingleInstanceLock::defaultLockPath() {
-    namespace fs = std::filesystem;
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::error_code error;
-    if (runtime && runtime[0] == '/' && fs::is_directory(runtime, error)) {
-        return (fs::path(runtime) / "touchlane.lock").string();
-    }
-    return (fs::path(Paths::temporaryDirectory()) / ("touchlane-" + std::to_string(getuid()) + ".lock")).string();
+    // In a folder nobody else can enter: a lock file another user prepared could
+    // keep the agent from ever starting.
+    auto folder = Paths::privateFallbackFolder();
+    if (!folder) return {};
+    return (std::filesystem::path(*folder) / "touchlane.lock").string();
 }
 
 SingleInstanceLock::SingleInstanceLock(std::string path) : path_(std::move(path)) {

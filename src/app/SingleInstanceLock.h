@@ -17,7 +17,9 @@ public:
         unavailable,
     };
 
-    // $XDG_RUNTIME_DIR/touchlane.lock, else touchlane-<uid>.lock in the temporary folder.
+    // touchlane.lock in the user's private runtime folder (see
+    // Paths::privateFallbackFolder); empty when there is none, and the lock is
+    // then unavailable.
     static std::string defaultLockPath();
 
     explicit SingleInstanceLock(std::string path);

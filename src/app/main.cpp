@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QTimer>
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -10,12 +11,15 @@
 #include "app/CommandLine.h"
 #include "app/DisplayPlatform.h"
 #include "app/MenuBarItem.h"
+#include "app/QuitSignals.h"
 #include "app/SingleInstanceLock.h"
 #include "app/TouchscreenList.h"
 #include "logging/LogHook.h"
 #include "logging/QRVLogCatcher.h"
 #include "logging/StandardErrorLog.h"
 #include "platform/BundleInfo.h"
+#include "platform/NonBlockingOutput.h"
+#include "platform/Paths.h"
 #include "platform/ProcessInfo.h"
 
 namespace {
@@ -72,6 +76,12 @@ int main(int argc, char** argv) {
     // Answered before the capture: a mistyped option belongs on the terminal's
     // standard error, and such a run logs nothing.
     if (auto status = handleCommandLine(argc, argv)) return *status;
+    // Settings and logs in a folder that another user could have prepared are worse
+    // than no agent: said plainly on the terminal, and nothing is written.
+    if (auto problem = Paths::whyNoSafePlace()) {
+        std::fprintf(stderr, "%s: %s\n", ProcessInfo::processName().c_str(), problem->c_str());
+        return 1;
+    }
     // Before anything else can write to standard error, so that all of it reaches the log.
     QRVLogCatcher::startCapturingStandardError();
 
@@ -95,6 +105,11 @@ int main(int argc, char** argv) {
     AppDelegate::Options options;
     options.offscreenPlatform = display.offscreenOnly;
     auto delegate = AppDelegate::create(std::move(options));
+    // A logout or kill ends the agent as its menu does.
+    QuitSignals quitSignals([](int signalNumber) {
+        stderrLog("Quitting on signal {}", strsignal(signalNumber));
+        QCoreApplication::quit();
+    });
     // Launching has finished once the event loop runs.
     QTimer::singleShot(0, &application, [&] {
         delegate->applicationDidFinishLaunching();
@@ -104,9 +119,16 @@ int main(int argc, char** argv) {
         }
     });
     const int status = QApplication::exec();
+    // Device threads end here, before main returns and static objects go.
     delegate->applicationWillTerminate();
     // The Qt objects must go while the application still exists.
     MenuBarItem::unload();
     delegate.reset();
+    if (const uint64_t dropped = NonBlockingOutput::standardOutput().droppedBytes()) {
+        stderrLog("{} bytes were not echoed to standard output, which was not being read", dropped);
+    }
+    stderrLog("{} ends", BundleInfo::name());
+    // The capture's last lines reach the file before the process ends.
+    QRVLogCatcher::shared().waitUntilDrained(2000);
     return status;
 }

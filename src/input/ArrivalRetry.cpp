@@ -4,14 +4,17 @@
 
 namespace touchlane {
 
-void ArrivalRetry::start(const UsbDeviceDescriptor& device, double nowMs) {
+void ArrivalRetry::start(const UsbDeviceDescriptor& device, double nowMs, UsbDevicePath path) {
     device_ = device;
+    path_ = std::move(path);
     startMs_ = nowMs;
     nextTryMs_ = nowMs + kIntervalMs;
 }
 
-void ArrivalRetry::deviceLeft(const UsbDeviceDescriptor& device) {
-    if (device_ && device_->idVendor == device.idVendor && device_->idProduct == device.idProduct) device_.reset();
+void ArrivalRetry::deviceLeft(const UsbDeviceDescriptor& device, const UsbDevicePath& path) {
+    if (!device_ || device_->idVendor != device.idVendor || device_->idProduct != device.idProduct) return;
+    if (!path.empty() && !path_.empty() && path != path_) return;
+    device_.reset();
 }
 
 std::optional<UsbDeviceDescriptor> ArrivalRetry::takeDueTry(double nowMs) {

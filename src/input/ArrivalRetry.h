@@ -21,10 +21,13 @@ public:
     static constexpr double kIntervalMs = 100;
     static constexpr double kGiveUpAfterMs = 3000;
 
-    void start(const UsbDeviceDescriptor& device, double nowMs);
+    void start(const UsbDeviceDescriptor& device, double nowMs, UsbDevicePath path = {});
     void stop() { device_.reset(); }
-    // Stops the tries when the leaving device is the one being tried.
-    void deviceLeft(const UsbDeviceDescriptor& device);
+    // Stops the tries when the leaving device is the one being tried (by path
+    // when both are known: a twin of the same model leaving changes nothing).
+    void deviceLeft(const UsbDeviceDescriptor& device, const UsbDevicePath& path = {});
+    // The path of the device being tried.
+    const UsbDevicePath& path() const { return path_; }
 
     // The device to try now, if a try is due; gives up once the time is over.
     std::optional<UsbDeviceDescriptor> takeDueTry(double nowMs);
@@ -34,6 +37,7 @@ public:
 
 private:
     std::optional<UsbDeviceDescriptor> device_;
+    UsbDevicePath path_;
     double startMs_ = 0;
     double nextTryMs_ = 0;
 };

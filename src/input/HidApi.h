@@ -17,6 +17,8 @@ struct HidDeviceInfo {
     int interfaceNumber = -1;
     uint16_t usagePage = 0;
     uint16_t usage = 0;
+    // The USB device the interface belongs to (see UsbDevicePath); empty when unknown.
+    std::string usbPath = {};
 };
 
 enum class HidStringKind { manufacturer, product, serialNumber };

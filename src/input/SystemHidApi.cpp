@@ -2,9 +2,28 @@
 
 #include "input/HidApi.h"
 
+#include <filesystem>
+#include <regex>
+
 namespace touchlane {
 
 namespace {
+
+// /dev/hidrawN -> the sysfs name of its USB device: the hidraw node's device is a
+// HID device under a USB interface folder named "<usb path>:<config>.<interface>".
+std::string usbPathOfHidraw(const std::string& devicePath) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path node = fs::canonical(fs::path("/sys/class/hidraw") / fs::path(devicePath).filename() / "device", error);
+    if (error) return {};
+    static const std::regex usbInterface(R"((\d+-[\d.]+):\d+\.\d+)");
+    for (fs::path folder = node; folder.has_relative_path(); folder = folder.parent_path()) {
+        std::smatch match;
+        const std::string name = folder.filename().string();
+        if (std::regex_match(name, match, usbInterface)) return match[1].str();
+    }
+    return {};
+}
 
 class SystemHidDevice final : public HidDevice {
 public:
@@ -53,8 +72,9 @@ public:
         std::vector<HidDeviceInfo> result;
         hid_device_info* list = hid_enumerate(vendorID, productID);
         for (hid_device_info* info = list; info; info = info->next) {
-            result.push_back({info->path ? info->path : "", info->vendor_id, info->product_id,
-                              info->interface_number, info->usage_page, info->usage});
+            const std::string path = info->path ? info->path : "";
+            result.push_back({path, info->vendor_id, info->product_id, info->interface_number, info->usage_page,
+                              info->usage, usbPathOfHidraw(path)});
         }
         hid_free_enumeration(list);
         return result;

@@ -58,6 +58,10 @@ public:
     // The event loop ends within one event-handling time-out. Publishes false; the
     // reader stays open.
     void stopMonitoring();
+    // For the end of the program: stops monitoring, waits for the event loop to
+    // end and closes the reader, which ends its read loop and lets the router
+    // finish its queued work. No thread of the device path runs afterwards.
+    void shutDown();
     // Opens the first supported device already attached; its descriptor, else the
     // last one examined, else all zero.
     UsbDeviceDescriptor findDevice();
@@ -84,11 +88,16 @@ public:
 private:
     explicit USBDeviceMonitor(Environment environment);
     void eventLoop();
-    void handleHotplug(const UsbDeviceDescriptor& descriptor, HotplugEvent event);
-    void deviceArrived(const UsbDeviceDescriptor& descriptor);
-    void deviceLeft(const UsbDeviceDescriptor& descriptor);
-    bool openDevice(const UsbDeviceDescriptor& descriptor, USBReader::FailureLogging failureLogging);
-    void deviceOpened(const UsbDeviceDescriptor& descriptor);
+    void handleHotplug(const UsbDeviceDescriptor& descriptor, HotplugEvent event, const UsbDevicePath& path);
+    void deviceArrived(const UsbDeviceDescriptor& descriptor, const UsbDevicePath& path);
+    void deviceLeft(const UsbDeviceDescriptor& descriptor, const UsbDevicePath& path);
+    // After the open device left: serves another supported device still attached.
+    void openRemainingDevice(const UsbDevicePath& leftPath);
+    // After a read error: closes the device and opens it again with the arrival's retry.
+    void reopenAfterReadError();
+    bool openDevice(const UsbDeviceDescriptor& descriptor, USBReader::FailureLogging failureLogging,
+                    const UsbDevicePath& path);
+    void deviceOpened(const UsbDeviceDescriptor& descriptor, const UsbDevicePath& path);
     std::shared_ptr<USBDeviceMonitorDelegate> delegate() const;
 
     Environment environment_;
@@ -103,6 +112,11 @@ private:
     // on its caller's thread: the reader opens and closes one device at a time.
     mutable std::recursive_mutex deviceMutex_;
     ArrivalRetry arrivalRetry_;
+    // The open device, and where it sits on the bus (guarded by deviceMutex_).
+    UsbDeviceDescriptor currentDevice_{};
+    UsbDevicePath currentPath_;
+    // Set by the reader's loop when a read failed; handled by the event loop.
+    std::atomic<bool> readFailed_{false};
     std::weak_ptr<USBDeviceMonitorDelegate> delegate_;
     std::mutex connectionMutex_;
     std::mutex loopMutex_;

@@ -1,12 +1,11 @@
 #include "input/USBReader.h"
 
 #include <array>
-#include <filesystem>
 #include <vector>
 
 #include "input/WideText.h"
+#include "logging/EscapedText.h"
 #include "logging/StandardErrorLog.h"
-#include "platform/Paths.h"
 
 namespace touchlane {
 
@@ -34,11 +33,6 @@ constexpr SelectionPass kSelectionPasses[] = {
 std::string describeError(const std::optional<std::wstring>& message) {
     if (!message) return "(no message)";
     return wideToUtf8(*message).value_or("(decode failed)");
-}
-
-std::string defaultTouchDataPath() {
-    auto home = Paths::homeDirectory();
-    return home ? *home + "/Documents/TouchData.data" : std::string();
 }
 
 }  // namespace
@@ -81,26 +75,26 @@ std::unique_ptr<USBReader> USBReader::create(std::shared_ptr<HidApi> hid, TouchR
 USBReader::USBReader(std::shared_ptr<HidApi> hid, TouchRouterFactory makeTouchRouter)
     : hid_(std::move(hid)),
       makeTouchRouter_(std::move(makeTouchRouter)),
-      readQueue_(makeSerialQueue("usb.read.hid.data")),
-      touchDataPath_(defaultTouchDataPath()) {}
+      readQueue_(makeSerialQueue("usb.read.hid.data")) {}
 
 USBReader::~USBReader() {
     closeDevice();
     hid_->exit();
 }
 
-bool USBReader::openDeviceWithVendorID(uint16_t vendorID, uint16_t productID, FailureLogging failureLogging) {
+bool USBReader::openDeviceWithVendorID(uint16_t vendorID, uint16_t productID, FailureLogging failureLogging,
+                                       const std::string& usbPath) {
     // Two read loops on one handle, or a handle replaced under a running loop,
     // would read from a closed device.
     if (deviceHandle_) closeDevice();
     OpenLog log(failureLogging);
-    if (!openDevice(vendorID, productID, log)) return false;
+    if (!openDevice(vendorID, productID, usbPath, log)) return false;
     log.succeeded();
     return true;
 }
 
-bool USBReader::openDevice(uint16_t vendorID, uint16_t productID, OpenLog& log) {
-    deviceHandle_ = openTouchInterface(vendorID, productID, log);
+bool USBReader::openDevice(uint16_t vendorID, uint16_t productID, const std::string& usbPath, OpenLog& log) {
+    deviceHandle_ = openTouchInterface(vendorID, productID, usbPath, log);
     if (!deviceHandle_) return false;
     logDeviceStrings(log);
     if (sendMultitouchMode(log) < 1) {
@@ -108,14 +102,19 @@ bool USBReader::openDevice(uint16_t vendorID, uint16_t productID, OpenLog& log) 
         deviceHandle_.reset();
         return false;
     }
-    removeTouchDataFile();
     isContinueReading_ = true;
     readTouchData();
     return true;
 }
 
-std::unique_ptr<HidDevice> USBReader::openTouchInterface(uint16_t vendorID, uint16_t productID, OpenLog& log) {
-    const auto interfaces = hid_->enumerate(vendorID, productID);
+std::unique_ptr<HidDevice> USBReader::openTouchInterface(uint16_t vendorID, uint16_t productID,
+                                                         const std::string& usbPath, OpenLog& log) {
+    auto interfaces = hid_->enumerate(vendorID, productID);
+    // Interfaces of another device of the same model are not this device's.
+    if (!usbPath.empty()) {
+        std::erase_if(interfaces,
+                      [&](const HidDeviceInfo& info) { return !info.usbPath.empty() && info.usbPath != usbPath; });
+    }
     if (interfaces.empty()) {
         log.line("No HID devices found for VID:0x{:04x} PID:0x{:04x}", vendorID, productID);
         return nullptr;
@@ -140,9 +139,10 @@ std::unique_ptr<HidDevice> USBReader::openTouchInterface(uint16_t vendorID, uint
 }
 
 void USBReader::logDeviceStrings(OpenLog& log) {
+    // The device chooses these strings: escaped, a newline in one cannot forge a log line.
     auto text = [this](HidStringKind kind) {
         auto wide = deviceHandle_->string(kind, kMaximumStringCharacters);
-        return wide ? wideToUtf8(*wide).value_or("(decode failed)") : std::string();
+        return wide ? escapeControlCharacters(wideToUtf8(*wide).value_or("(decode failed)")) : std::string();
     };
     log.line("Manufacturer: {}\n", text(HidStringKind::manufacturer));
     log.line("Product: {}\n", text(HidStringKind::product));
@@ -166,12 +166,6 @@ int USBReader::sendMultitouchMode(OpenLog& log) {
     return result;
 }
 
-void USBReader::removeTouchDataFile() const {
-    if (touchDataPath_.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove(touchDataPath_, ignored);
-}
-
 void USBReader::readTouchData() {
     if (!deviceHandle_) return;
     readQueue_->async([this] { readLoop(); });
@@ -183,8 +177,17 @@ void USBReader::readLoop() {
         HidDevice* device = deviceHandle_.get();
         if (!device) return;
         const int result = device->readTimeout(buffer, kReadTimeoutMs);
-        // A read error (the device is gone) ends the loop; closeDevice cleans up.
-        if (result < 0) return;
+        // A read error (a reset, the device gone) ends the loop; the owner closes
+        // the device and opens it again, or waits for its departure.
+        if (result < 0) {
+            std::function<void()> handler;
+            {
+                std::lock_guard lock(modelsMutex_);
+                handler = readErrorHandler_;
+            }
+            if (handler && isContinueReading_) handler();
+            return;
+        }
         if (result == 0) continue;
         const auto report = std::span<const uint8_t>(buffer).first(std::min<size_t>(result, buffer.size()));
         auto [parser, router] = parserAndRouter();
@@ -218,6 +221,11 @@ void USBReader::closeDevice() {
     }
     if (parser) parser->resetParserState();
     if (router) router->resetDeviceState();
+}
+
+void USBReader::setReadErrorHandler(std::function<void()> handler) {
+    std::lock_guard lock(modelsMutex_);
+    readErrorHandler_ = std::move(handler);
 }
 
 bool USBReader::isDeviceOpen() const { return deviceHandle_ != nullptr; }

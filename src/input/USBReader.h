@@ -36,8 +36,10 @@ public:
 
     // Opens the device's touch interface and starts reading; true when reading.
     // A device still open is closed first, so there is never more than one.
+    // With a USB path, only that device's interfaces are considered (another frame
+    // of the same model may be attached too).
     bool openDeviceWithVendorID(uint16_t vendorID, uint16_t productID,
-                                FailureLogging failureLogging = FailureLogging::log);
+                                FailureLogging failureLogging = FailureLogging::log, const std::string& usbPath = {});
     // Sends the multi-touch mode feature report: bytes sent, negative on error,
     // -1 with no device open.
     int setMultitouchMode();
@@ -47,14 +49,17 @@ public:
     // the parser and the router. Safe when nothing is open; not on the read queue.
     void closeDevice();
 
+    // Called on the read queue when a read fails while the device is meant to be
+    // read (a USB reset, an unplug): the loop has ended and the device needs
+    // closing and opening again, which must not happen on the read queue.
+    void setReadErrorHandler(std::function<void()> handler);
+
     bool isContinueReading() const { return isContinueReading_; }
     bool isDeviceOpen() const;
     std::shared_ptr<TouchDataSink> touchRouter() const;
     void setTouchRouter(std::shared_ptr<TouchDataSink> router);
     std::shared_ptr<ParseUsbData> parser() const;
     void setParser(std::shared_ptr<ParseUsbData> parser);
-    const std::string& touchDataPath() const { return touchDataPath_; }
-    void setTouchDataPath(std::string path) { touchDataPath_ = std::move(path); }
     const std::shared_ptr<DispatchQueue>& readQueue() const { return readQueue_; }
 
     static constexpr size_t kReportBufferSize = 64;
@@ -64,11 +69,11 @@ private:
     class OpenLog;
 
     USBReader(std::shared_ptr<HidApi> hid, TouchRouterFactory makeTouchRouter);
-    bool openDevice(uint16_t vendorID, uint16_t productID, OpenLog& log);
-    std::unique_ptr<HidDevice> openTouchInterface(uint16_t vendorID, uint16_t productID, OpenLog& log);
+    bool openDevice(uint16_t vendorID, uint16_t productID, const std::string& usbPath, OpenLog& log);
+    std::unique_ptr<HidDevice> openTouchInterface(uint16_t vendorID, uint16_t productID, const std::string& usbPath,
+                                                  OpenLog& log);
     int sendMultitouchMode(OpenLog& log);
     void logDeviceStrings(OpenLog& log);
-    void removeTouchDataFile() const;
     void readLoop();
     // The parser and router for the next report, made on first use.
     std::pair<std::shared_ptr<ParseUsbData>, std::shared_ptr<TouchDataSink>> parserAndRouter();
@@ -83,7 +88,7 @@ private:
     mutable std::mutex modelsMutex_;
     std::shared_ptr<TouchDataSink> touchRouter_;
     std::shared_ptr<ParseUsbData> parser_;
-    std::string touchDataPath_;
+    std::function<void()> readErrorHandler_;  // guarded by modelsMutex_
 };
 
 }  // namespace touchlane

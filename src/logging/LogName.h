@@ -12,4 +12,9 @@ std::string logNameForStartTime(double epochSeconds);
 // The same for the current wall-clock time of the Clock seam.
 std::string perRunLogName();
 
+// Whether a file of the logs folder is one this program writes: a per-run name,
+// numbered (" 2") or not, or `runName` (a name given to this run) numbered or not.
+// The clean-up removes only these; whatever else a user keeps there stays.
+bool isProgramLogFileName(const std::string& fileName, const std::string& runName);
+
 }  // namespace touchlane

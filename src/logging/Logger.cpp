@@ -13,6 +13,7 @@
 #include "logging/LogHook.h"
 #include "logging/Utf8.h"
 #include "platform/FileDescriptorWrite.h"
+#include "platform/NonBlockingOutput.h"
 #include "platform/Paths.h"
 #include "platform/TimeFormat.h"
 
@@ -26,14 +27,22 @@ Logger::Logger(std::string logsDirectoryPath) : logsDirectoryPath_(std::move(log
         fputs("Failed to determine logs directory path.\n", stderr);
         abort();
     }
-    std::error_code ignored;
-    fs::create_directories(logsDirectoryPath_, ignored);
+    Paths::createPrivateDirectories(logsDirectoryPath_);  // failure shows up as lines not written
 }
 
 Logger& Logger::shared() {
     // Never destroyed: the capture's thread may still rotate the file it shares
     // with the file logger while the process exits.
-    static auto* logger = new Logger(Paths::logsDirectory());
+    static auto* logger = [] {
+        auto* made = new Logger(Paths::logsDirectory());
+        // Said once, into the file: a reader of the log learns why the terminal
+        // missed lines. Standard output is not written again in a way that waits.
+        NonBlockingOutput::standardOutput().setFirstDropHandler([made] {
+            made->log("Standard output is not being read: what does not fit is dropped from it; the log file "
+                      "keeps every line");
+        });
+        return made;
+    }();
     return *logger;
 }
 
@@ -45,7 +54,8 @@ void Logger::log(const std::string& message) {
     std::string line = formatLine(message);
     if (!dispatchLogLine(LogStyle::logger, message, line)) return;
     line += '\n';
-    writeAll(1, line);
+    // A terminal or pipe nobody reads must not stop the thread that logs.
+    NonBlockingOutput::standardOutput().write(line);
     auto path = logFilePath();
     // The log file is UTF-8 text; a line that is not stays on standard output only.
     if (!path || !isValidUtf8(line)) return;

@@ -28,9 +28,7 @@ std::string numberedFileName(const std::string& fileName, unsigned long number) 
     return name.stem().string() + " " + std::to_string(number) + name.extension().string();
 }
 
-// The first line of every file, through the capture: it also tells a reader of the
-// logs which file a run continued in.
-void announcePath(const std::string& path) { stderrLog("QRVFileLogger path -> {}", path); }
+std::string pathLine(const std::string& path) { return fmt::format("QRVFileLogger path -> {}", path); }
 
 }  // namespace
 
@@ -85,19 +83,23 @@ void QRVFileLogger::enable() {
         std::lock_guard lock(mutex_);
         catcherBlock_ = block;
     }
-    announcePath(path);
+    // The first line of the run's file, through the capture like every line of
+    // standard error.
+    stderrLog(pathLine(path));
 }
 
-std::string QRVFileLogger::logsDirectory() {
+std::string QRVFileLogger::logsDirectory() { return logsDirectory(ErrorReport::standardError); }
+
+std::string QRVFileLogger::logsDirectory(ErrorReport report) {
     std::string folder;
     {
         std::lock_guard lock(mutex_);
         folder = logsDirectory_.value_or(Paths::logsDirectory());
     }
     std::error_code error;
-    if (!fs::is_directory(folder, error)) {
-        fs::create_directories(folder, error);
-        if (error) stderrLog("Create Directory error: {}", error.message());
+    if (!fs::is_directory(folder, error) && !Paths::createPrivateDirectories(folder) &&
+        report == ErrorReport::standardError) {
+        stderrLog("Create Directory error: {}", std::generic_category().message(errno));
     }
     return folder;
 }
@@ -111,11 +113,11 @@ std::string QRVFileLogger::createNewLogFile() {
         name = logName_;
     }
     if (name.empty()) name = newLogFileName();
-    return createLogFileNamed(name).path;
+    return createLogFileNamed(name, ErrorReport::standardError).path;
 }
 
-QRVFileLogger::CreatedFile QRVFileLogger::createLogFileNamed(const std::string& name) {
-    fs::path folder = logsDirectory();
+QRVFileLogger::CreatedFile QRVFileLogger::createLogFileNamed(const std::string& name, ErrorReport report) {
+    fs::path folder = logsDirectory(report);
     fs::path path = folder / name;
     // O_EXCL makes "is the name free" and "take it" one step, so two runs starting
     // together cannot both claim the same file.
@@ -142,15 +144,7 @@ void QRVFileLogger::logMessage(std::string_view message) {
     std::optional<std::string> fullPath;
     {
         std::lock_guard lock(mutex_);
-        if (!currentLogFilePath_) return;
-        if (currentLogFileFd_ < 0) {
-            // Appending keeps this run's Logger, which may write the same file, from
-            // overwriting these lines or having its own overwritten.
-            currentLogFileFd_ =
-                ::open(currentLogFilePath_->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-            if (currentLogFileFd_ < 0) return;
-        }
-        writeAll(currentLogFileFd_, text);
+        if (!writeLocked(text)) return;
         if (logFileNeedsRotation(currentLogFileFd_) && currentLogFilePath_ != unrotatableLogFilePath_) {
             fullPath = currentLogFilePath_;
         }
@@ -164,7 +158,11 @@ void QRVFileLogger::rotateLogFileIfCurrent(const std::string& fullPath) {
         std::lock_guard lock(mutex_);
         if (currentLogFilePath_ != fullPath || unrotatableLogFilePath_ == fullPath) return;
     }
-    CreatedFile next = createLogFileNamed(newLogFileName());
+    // A rotation mostly runs on the capture's reading thread, the only reader of
+    // standard error: a line written there could wait on that very thread when the
+    // pipe is full, and with it every writer of standard error. So nothing here
+    // writes to standard error; the new file's first line goes straight into it.
+    CreatedFile next = createLogFileNamed(newLogFileName(), ErrorReport::none);
     FileSwitchHandler handler;
     {
         std::lock_guard lock(mutex_);
@@ -177,9 +175,21 @@ void QRVFileLogger::rotateLogFileIfCurrent(const std::string& fullPath) {
         currentLogFileFd_ = -1;
         currentLogFilePath_ = next.path;
         handler = fileSwitchHandler_;
+        writeLocked(formatStderrLine(pathLine(next.path)) + "\n");
     }
     if (handler) handler(next.path);
-    announcePath(next.path);
+}
+
+bool QRVFileLogger::writeLocked(std::string_view text) {
+    if (!currentLogFilePath_) return false;
+    if (currentLogFileFd_ < 0) {
+        // Appending keeps this run's Logger, which may write the same file, from
+        // overwriting these lines or having its own overwritten.
+        currentLogFileFd_ = ::open(currentLogFilePath_->c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (currentLogFileFd_ < 0) return false;
+    }
+    writeAll(currentLogFileFd_, text);
+    return true;
 }
 
 void QRVFileLogger::setFileSwitchHandler(FileSwitchHandler handler) {
@@ -195,15 +205,20 @@ void QRVFileLogger::deleteOldLogFiles() {
     size_t keep = logFilesToKeep(sizes, !infos.empty() && infos.front().isArchived());
     for (size_t i = keep; i < infos.size(); ++i) {
         std::error_code ignored;
-        // Not recursive: a folder someone keeps among the logs is never emptied.
         fs::remove(infos[i].filePath(), ignored);
     }
 }
 
 std::vector<std::string> QRVFileLogger::unsortedLogFilePaths() {
+    const std::string runName = logName();
     std::vector<std::string> paths;
     std::error_code error;
     for (fs::directory_iterator entry(logsDirectory(), error), end; !error && entry != end; entry.increment(error)) {
+        // Only the files this program writes: a user's notes, folders and links in
+        // the folder are neither counted nor removed.
+        std::error_code statusError;
+        if (!entry->is_regular_file(statusError) || entry->is_symlink(statusError)) continue;
+        if (!isProgramLogFileName(entry->path().filename().string(), runName)) continue;
         paths.push_back(entry->path().string());
     }
     return paths;

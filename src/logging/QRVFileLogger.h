@@ -55,6 +55,7 @@ public:
     // Deletes the oldest files beyond 100 files or 100 MiB (see logFilesToKeep).
     void deleteOldLogFiles();
 
+    // The folder's log files: regular files (not links) named as this program names them.
     std::vector<std::string> unsortedLogFilePaths();
     std::vector<QRVLogFileInfo> unsortedLogFileInfos();
     // Newest first.
@@ -68,7 +69,13 @@ private:
         std::string path;
         bool created;
     };
-    CreatedFile createLogFileNamed(const std::string& name);
+    // Whether a failure to create the folder is written to standard error: not on
+    // a rotation, which may run on the thread that empties standard error's pipe.
+    enum class ErrorReport { standardError, none };
+    std::string logsDirectory(ErrorReport report);
+    CreatedFile createLogFileNamed(const std::string& name, ErrorReport report);
+    // Appends to the current file, opening it on first use; false without one.
+    bool writeLocked(std::string_view text);
 
     QRVLogCatcher& catcher_;
     // Held for a whole rotation, so two writers finding the file full together

@@ -10,7 +10,7 @@
 #include <cerrno>
 #include <chrono>
 
-#include "platform/FileDescriptorWrite.h"
+#include "platform/NonBlockingOutput.h"
 #include "platform/ProcessInfo.h"
 
 namespace touchlane {
@@ -67,7 +67,12 @@ bool QRVLogCatcher::startCapturingWritingToFD(int fd, int echoFd) {
         std::lock_guard delivery(deliveryMutex_);
         // Computed now rather than at construction: a forked child has its own pid.
         splitter_.setMarker(currentMarker());
-        echoFd_ = echoFd;
+        if (echoFd == STDOUT_FILENO) {
+            echo_ = &NonBlockingOutput::standardOutput();
+        } else {
+            ownEcho_ = std::make_unique<NonBlockingOutput>(echoFd);
+            echo_ = ownEcho_.get();
+        }
     }
     reader_ = std::thread([this] { readLoop(); });
     return true;
@@ -92,7 +97,8 @@ void QRVLogCatcher::stopCapturing() {
         closeIfOpen(wakeFd_);
     }
     std::lock_guard delivery(deliveryMutex_);
-    echoFd_ = -1;
+    echo_ = nullptr;
+    ownEcho_.reset();
 }
 
 bool QRVLogCatcher::isCapturing() const {
@@ -123,8 +129,10 @@ std::vector<std::string> QRVLogCatcher::messagesByLogString(std::string_view tex
 
 void QRVLogCatcher::handleBurst(std::string_view bytes) {
     std::lock_guard delivery(deliveryMutex_);
-    // Every byte reaches standard output as written, whether or not it is text.
-    if (echoFd_ >= 0) writeAll(echoFd_, bytes);
+    // Every byte reaches standard output as written, whether or not it is text,
+    // unless nobody reads it: this thread alone empties the pipe, and waiting on
+    // standard output would stop every writer of standard error with it.
+    if (echo_) echo_->write(bytes);
     for (const auto& message : splitter_.take(bytes)) {
         // A copy, so callbacks may add or remove blocks while being called.
         auto blocks = blocks_;

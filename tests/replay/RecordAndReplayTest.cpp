@@ -135,6 +135,28 @@ TEST(TraceRecorderThreadTest, RecordedReportsReplayIntoTheSameEventsAsTheScripte
     EXPECT_EQ(replay(recorded).events, expected);
 }
 
+// A product name holding a newline stays inside the header comment: replayed, the
+// recording obeys no directive that the device wrote.
+TEST(TraceRecorder, EscapesTheProductNameInTheHeader) {
+    Bench bench;
+    bench.touch.product = L"Frame\n0 report 01 07 01 00 40 00 40";
+    bench.attachFrame();
+    VirtualTime time;
+    TraceRecorder recorder(bench.output, {bench.usb, bench.hid, &bench.config,
+                                          [](const std::string&) { return std::vector<OpenFileHolder>{}; },
+                                          bench.lockPath});
+    ASSERT_EQ(recorder.start({0, 0, 1920, 1080}), TraceRecorder::Status::recording) << recorder.problem();
+    recorder.stop();
+    const std::string recorded = bench.output.str();
+    EXPECT_NE(recorded.find("Frame\\n0 report"), std::string::npos) << recorded;
+    std::istringstream input(recorded);
+    TraceReader reader(input);
+    TraceDirective directive;
+    while (reader.next(directive) == TraceReader::Status::directive) {
+        EXPECT_FALSE(std::holds_alternative<ReportDirective>(directive.body)) << recorded;
+    }
+}
+
 TEST(TraceRecorder, SaysWhyItGotNoDeviceAndWritesNothing) {
     struct Case {
         const char* name;

@@ -30,6 +30,9 @@ TEST(TraceReader, MalformedLinesAreRejectedWithTheirLineNumber) {
         "-1 idle",                   // negative time
         "4 idle",                    // time going back (the display line carries none)
         "nan idle",                  // not a finite time
+        "1e22 idle",                 // a time no integer clock holds
+        "display 0 0 1e300 100",     // a size no integer pixel count holds
+        "display -1e9 0 100 100",    // an origin likewise
         "10",                        // no directive
         "10 report 0",               // odd number of digits
         "10 report zz",              // not hexadecimal

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fmt/format.h>
 #include <plist/plist.h>
 
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+
+#include <sys/stat.h>
 #include <thread>
 #include <vector>
 
@@ -13,6 +17,7 @@
 #include "settings/AtomicFile.h"
 #include "settings/PropertyListCoding.h"
 #include "settings/SupportedDatabaseType.h"
+#include "support/ChildProcess.h"
 #include "support/SettingsSandbox.h"
 
 namespace touchlane {
@@ -140,6 +145,50 @@ TEST_F(KeyValueStore, AnUnreadableFileIsKeptAsCorruptBeforeTheFirstWriteReplaces
     EXPECT_EQ(readWholeFile(path + ".corrupt").contents, broken);
     EXPECT_EQ(log.count("Unreadable settings file kept as " + path + ".corrupt"), 1u);
     EXPECT_EQ(onDisk(), (PropertyListDictionary{{"a", 1}, {"b", 2}}));
+}
+
+std::string nestedArrays(int depth) {
+    std::string xml = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key>";
+    for (int i = 0; i < depth; ++i) xml += "<array>";
+    for (int i = 0; i < depth; ++i) xml += "</array>";
+    return xml + "</dict></plist>";
+}
+
+// Files that crashed or hung every start: each is refused, kept aside under a
+// name of its own (earlier copies stay), and the first write puts a sound file in
+// its place. In a child, so that a hang shows up as the watchdog's signal.
+TEST_F(KeyValueStore, HostileFilesAreKeptAsNumberedCorruptCopiesAndNeverCrashOrHang) {
+    const struct {
+        const char* name;
+        std::function<void()> plant;
+    } cases[] = {
+        {"nested 20,000 deep", [&] { std::ofstream(path) << nestedArrays(20000); }},
+        {"nested 2,000 deep, within the size", [&] { std::ofstream(path) << nestedArrays(2000); }},
+        {"a FIFO", [&] { ::mkfifo(path.c_str(), 0600); }},
+        {"a link to an endless device", [&] { fs::create_symlink("/dev/zero", path); }},
+    };
+    fs::create_directories(folder);
+    const int status = test::runInChild([&] {
+        for (int i = 0; i < static_cast<int>(std::size(cases)); ++i) {
+            cases[i].plant();
+            LogRecorder log;
+            auto store = std::make_shared<LMSTKeyValueStore>(path);
+            if (!store->loadAllParamDict().empty()) return 10 + i;
+            store->setParamValue(i, "a");
+            const std::string copy = path + ".corrupt" + (i == 0 ? "" : fmt::format(".{}", i + 1));
+            if (!fs::exists(fs::symlink_status(copy))) return 20 + i;
+            if (log.count("Unreadable settings file kept as " + copy) != 1) return 30 + i;
+            if (decodePropertyList(readWholeFile(path).contents.value_or("")).dictionary !=
+                PropertyListDictionary{{"a", i}}) {
+                return 40 + i;
+            }
+            fs::remove(path);
+        }
+        return 0;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(readWholeFile(path + ".corrupt").contents, nestedArrays(20000));
+    EXPECT_TRUE(fs::is_fifo(path + ".corrupt.3"));
 }
 
 class DataControllerTest : public ::testing::Test {

@@ -11,21 +11,24 @@ namespace touchlane::test {
 // event loop ends at once.
 constexpr auto kFakeEventWait = std::chrono::milliseconds(20);
 
-void FakeUsbApi::arrive(const UsbDeviceDescriptor& device) {
-    attach(device);
-    queue(device, HotplugEvent::arrived);
+void FakeUsbApi::arrive(const UsbDeviceDescriptor& device, const UsbDevicePath& path) {
+    attach(device, path);
+    queue(device, HotplugEvent::arrived, path);
 }
 
-void FakeUsbApi::leave(const UsbDeviceDescriptor& device) {
+void FakeUsbApi::leave(const UsbDeviceDescriptor& device, const UsbDevicePath& path) {
     std::unique_lock lock(mutex_);
-    std::erase_if(attached_, [&](const auto& a) { return a.idVendor == device.idVendor && a.idProduct == device.idProduct; });
+    std::erase_if(attached_, [&](const auto& a) {
+        return a.first.idVendor == device.idVendor && a.first.idProduct == device.idProduct &&
+               (path.empty() || a.second == path);
+    });
     lock.unlock();
-    queue(device, HotplugEvent::left);
+    queue(device, HotplugEvent::left, path);
 }
 
-void FakeUsbApi::queue(const UsbDeviceDescriptor& device, HotplugEvent kind) {
+void FakeUsbApi::queue(const UsbDeviceDescriptor& device, HotplugEvent kind, const UsbDevicePath& path) {
     std::lock_guard lock(mutex_);
-    events_.emplace_back(device, kind);
+    events_.push_back({device, kind, path});
     queued_.notify_all();
 }
 
@@ -37,14 +40,18 @@ void FakeUsbApi::handleEventsTimeout(int timeoutMs) {
     auto handler = handler_;
     lock.unlock();
     if (due.empty() && !waits) Clock::current().sleepForMs(timeoutMs);
-    for (const auto& [device, kind] : due) {
-        if (handler) handler(device, kind);
+    for (const auto& event : due) {
+        if (handler) handler(event.device, event.kind, event.path);
     }
 }
 
-long FakeUsbApi::deviceDescriptors(std::vector<UsbDeviceDescriptor>& descriptors) {
+long FakeUsbApi::deviceDescriptors(std::vector<UsbDeviceDescriptor>& descriptors, std::vector<UsbDevicePath>* paths) {
     std::lock_guard lock(mutex_);
-    descriptors = attached_;
+    descriptors.clear();
+    for (const auto& [device, path] : attached_) {
+        descriptors.push_back(device);
+        if (paths) paths->push_back(path);
+    }
     return static_cast<long>(attached_.size());
 }
 

@@ -24,26 +24,36 @@ inline UsbDeviceDescriptor usbDescriptor(uint16_t vendorID, uint16_t productID) 
 // briefly on the real clock for one to be queued. Thread-safe.
 class FakeUsbApi final : public UsbApi {
 public:
-    void attach(const UsbDeviceDescriptor& device) { std::lock_guard lock(mutex_); attached_.push_back(device); }
-    void arrive(const UsbDeviceDescriptor& device);
-    void leave(const UsbDeviceDescriptor& device);
+    // A path tells two devices of one model apart; without one, departures match
+    // by vendor and product.
+    void attach(const UsbDeviceDescriptor& device, UsbDevicePath path = {}) {
+        std::lock_guard lock(mutex_);
+        attached_.emplace_back(device, std::move(path));
+    }
+    void arrive(const UsbDeviceDescriptor& device, const UsbDevicePath& path = {});
+    void leave(const UsbDeviceDescriptor& device, const UsbDevicePath& path = {});
     void setWaitsForEvents(bool waits) { std::lock_guard lock(mutex_); waitsForEvents_ = waits; }
 
     int init() override { return 0; }
     void exit() override { ++exitCount; }
     void handleEventsTimeout(int timeoutMs) override;
     void registerHotplugHandler(HotplugHandler handler) override { std::lock_guard lock(mutex_); handler_ = std::move(handler); }
-    long deviceDescriptors(std::vector<UsbDeviceDescriptor>& descriptors) override;
+    long deviceDescriptors(std::vector<UsbDeviceDescriptor>& descriptors, std::vector<UsbDevicePath>* paths) override;
 
     std::atomic<int> exitCount{0};
 
 private:
-    void queue(const UsbDeviceDescriptor& device, HotplugEvent kind);
+    struct Event {
+        UsbDeviceDescriptor device;
+        HotplugEvent kind;
+        UsbDevicePath path;
+    };
+    void queue(const UsbDeviceDescriptor& device, HotplugEvent kind, const UsbDevicePath& path);
 
     mutable std::mutex mutex_;
     std::condition_variable queued_;
-    std::deque<std::pair<UsbDeviceDescriptor, HotplugEvent>> events_;
-    std::vector<UsbDeviceDescriptor> attached_;
+    std::deque<Event> events_;
+    std::vector<std::pair<UsbDeviceDescriptor, UsbDevicePath>> attached_;
     HotplugHandler handler_;
     bool waitsForEvents_ = false;
 };

@@ -3,7 +3,9 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "logging/LogHook.h"
 #include "platform/Paths.h"
@@ -29,6 +31,22 @@ public:
 
 private:
     std::string path_;
+};
+
+// Sets (or, with none, removes) an environment variable for the scope.
+class EnvironmentOverride {
+public:
+    EnvironmentOverride(const char* name, std::optional<std::string> value) : name_(name) {
+        if (const char* old = ::getenv(name)) old_ = old;
+        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
+    }
+    ~EnvironmentOverride() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+    EnvironmentOverride(const EnvironmentOverride&) = delete;
+    EnvironmentOverride& operator=(const EnvironmentOverride&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
 };
 
 // Settings in a scratch folder: a store and a controller of their own, installed as
