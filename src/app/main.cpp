@@ -12,7 +12,7 @@
 #include "app/DisplayPlatform.h"
 #include "app/MenuBarItem.h"
 #include "app/QuitSignals.h"
-#include "app/SingleInstanceLock.h"
+#include "platform/SingleInstanceLock.h"
 #include "app/TouchscreenList.h"
 #include "logging/LogHook.h"
 #include "logging/QRVLogCatcher.h"

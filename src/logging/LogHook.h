@@ -1,9 +1,7 @@
 #pragma once
 
 #include <functional>
-#include <mutex>
 #include <string>
-#include <vector>
 
 namespace touchlane {
 
@@ -30,28 +28,5 @@ public:
 // Hands a line to the installed hook; true when the caller should also write it
 // to its usual destination.
 bool dispatchLogLine(LogStyle style, const std::string& message, const std::string& line);
-
-// Keeps every log line of a scope, for assertions in tests.
-class LogRecorder {
-public:
-    explicit LogRecorder(bool passThrough = false);
-
-    struct Entry {
-        LogStyle style;
-        std::string message;
-        std::string line;
-    };
-    std::vector<Entry> entries() const;
-    std::vector<std::string> messages() const;
-    // How many messages contain the text.
-    size_t count(const std::string& text) const;
-    bool contains(const std::string& text) const { return count(text) > 0; }
-    void clear();
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<Entry> entries_;
-    LogHookOverride override_;
-};
 
 }  // namespace touchlane

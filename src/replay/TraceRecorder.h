@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/SingleInstanceLock.h"
+#include "platform/SingleInstanceLock.h"
 #include "input/HidApi.h"
 #include "input/USBDeviceConfig.h"
 #include "input/USBDeviceMonitor.h"

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "platform/Clock.h"
-#include "platform/SystemLog.h"
+#include "logging/SystemLog.h"
 #include "synthesis/EventNumbers.h"
 #include "synthesis/SaturatingTruncation.h"
 #include "synthesis/VectorSubPixelator.h"

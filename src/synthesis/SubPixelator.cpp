@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "platform/SystemLog.h"
+#include "logging/SystemLog.h"
 
 namespace touchlane {
 

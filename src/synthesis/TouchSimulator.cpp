@@ -5,7 +5,7 @@
 #include <mutex>
 
 #include "platform/DispatchQueue.h"
-#include "platform/SystemLog.h"
+#include "logging/SystemLog.h"
 #include "synthesis/EventNumbers.h"
 #include "synthesis/WindowSystem.h"
 

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/SystemLog.h"
+#include "logging/SystemLog.h"
 
 namespace touchlane {
 

@@ -23,7 +23,7 @@
 #include "app/DisplayPlatform.h"
 #include "app/LaunchLogInUtilities.h"
 #include "app/QuitSignals.h"
-#include "app/SingleInstanceLock.h"
+#include "platform/SingleInstanceLock.h"
 #include "app/StatusImages.h"
 #include "input/USBDeviceConfig.h"
 #include "logging/LogHook.h"
@@ -36,6 +36,7 @@
 #include "support/FakeHidApi.h"
 #include "support/FakeUsbApi.h"
 #include "support/SettingsSandbox.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

@@ -18,6 +18,7 @@
 #include "desktop/XTestSteps.h"
 #include "synthesis/LogOnlyWindowSystem.h"
 #include "synthesis/MouseSimulator.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "../../fuzz/FuzzHarness.h"
 #include "logging/LogHook.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

@@ -7,6 +7,7 @@
 #include "gestures/TwoFingerMotion.h"
 #include "gestures/TwoFingerRecognizers.h"
 #include "logging/LogHook.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

@@ -11,6 +11,7 @@
 #include "support/FakeTouchDataSink.h"
 #include "support/FakeUsbApi.h"
 #include "support/WaitUntil.h"
+#include "support/LogRecorder.h"
 
 // The reader and the monitor on their own threads, as in the program.
 namespace touchlane {

@@ -3,6 +3,7 @@
 #include "input/ParseUsbData.h"
 #include "input/ReportBuilders.h"
 #include "logging/LogHook.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

@@ -7,6 +7,7 @@
 #include "logging/LogHook.h"
 #include "platform/Paths.h"
 #include "support/SettingsSandbox.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

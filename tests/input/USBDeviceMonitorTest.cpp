@@ -8,6 +8,7 @@
 #include "support/FakeTouchDataSink.h"
 #include "support/FakeUsbApi.h"
 #include "support/SettingsSandbox.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

@@ -10,6 +10,7 @@
 #include "support/FakeHidApi.h"
 #include "support/FakeTouchDataSink.h"
 #include "support/SettingsSandbox.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

@@ -11,6 +11,7 @@
 
 #include "input/USBDeviceConfig.h"
 #include "logging/LogHook.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

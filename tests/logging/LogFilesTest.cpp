@@ -15,6 +15,7 @@
 #include "logging/QRVFileLogger.h"
 #include "platform/Clock.h"
 #include "platform/FileDescriptorWrite.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <functional>
 
-#include "app/SingleInstanceLock.h"
+#include "platform/SingleInstanceLock.h"
 #include "platform/Paths.h"
 #include "support/SettingsSandbox.h"
 

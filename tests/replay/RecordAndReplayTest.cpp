@@ -18,6 +18,7 @@
 #include "replay/ReportEncoder.h"
 #include "replay/TraceReader.h"
 #include "replay/TraceRecorder.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane::test {
 namespace {

@@ -7,6 +7,7 @@
 #include "routing/TouchEventRouter.h"
 #include "support/TouchFrames.h"
 #include "synthesis/WindowSystem.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

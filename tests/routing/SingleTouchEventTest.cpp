@@ -8,6 +8,7 @@
 #include "input/TouchModels.h"
 #include "routing/SingleTouchEvent.h"
 #include "support/SimulatorTestBed.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

@@ -15,6 +15,7 @@
 #include "settings/AtomicFile.h"
 #include "settings/PropertyListCoding.h"
 #include "support/SettingsSandbox.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

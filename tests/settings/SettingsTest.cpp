@@ -19,6 +19,7 @@
 #include "settings/SupportedDatabaseType.h"
 #include "support/ChildProcess.h"
 #include "support/SettingsSandbox.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

@@ -11,6 +11,7 @@
 #include "platform/Paths.h"
 #include "settings/DataController.h"
 #include "settings/LMSTKeyValueStore.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 

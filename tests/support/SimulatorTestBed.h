@@ -3,6 +3,7 @@
 #include "logging/LogHook.h"
 #include "platform/ManualScheduler.h"
 #include "synthesis/RecordingWindowSystem.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 

@@ -12,6 +12,7 @@
 #include "synthesis/EventRecordLine.h"
 #include "synthesis/LogOnlyWindowSystem.h"
 #include "synthesis/RecordingWindowSystem.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

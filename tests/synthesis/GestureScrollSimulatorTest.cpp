@@ -6,6 +6,7 @@
 #include "support/SimulatorTestBed.h"
 #include "synthesis/GestureScrollSimulator.h"
 #include "synthesis/SubPixelator.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

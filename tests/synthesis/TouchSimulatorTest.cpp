@@ -7,6 +7,7 @@
 #include "support/SimulatorTestBed.h"
 #include "support/WaitUntil.h"
 #include "synthesis/TouchSimulator.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

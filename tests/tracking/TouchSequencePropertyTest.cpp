@@ -13,6 +13,7 @@
 #include "support/TouchFrames.h"
 #include "synthesis/WindowSystem.h"
 #include "tracking/TouchSequence.h"
+#include "support/LogRecorder.h"
 
 namespace touchlane {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/SystemLog.h"
+#include "logging/SystemLog.h"
 
 #include <syslog.h>
 

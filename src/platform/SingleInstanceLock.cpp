@@ -1,4 +1,4 @@
-#include "app/SingleInstanceLock.h"
+#include "platform/SingleInstanceLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
