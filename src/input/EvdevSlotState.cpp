@@ -126,18 +126,28 @@ std::shared_ptr<TouchPointModel> EvdevSlotState::point(const EvdevSlotSnapshot& 
     return touch;
 }
 
+namespace {
+
+// The frame of the contacts, none without any.
+std::shared_ptr<MultiTouchModel> frameOf(TouchPointList points) {
+    if (points.empty()) return nullptr;
+    // A frame carries at most 255 contacts; no real screen comes near.
+    if (points.size() > 255) points.resize(255);
+    auto model = std::make_shared<MultiTouchModel>();
+    model->count = static_cast<uint8_t>(points.size());
+    model->touchDataArray = std::move(points);
+    return model;
+}
+
+}  // namespace
+
 std::shared_ptr<MultiTouchModel> EvdevSlotState::heldFrame() const {
     if (dropping_) return nullptr;
     TouchPointList points;
     for (const Slot& slot : slots_) {
         if (slot.values.trackingID >= 0 && slot.reported) points.push_back(point(slot.values, kTouchStateTouching));
     }
-    if (points.empty()) return nullptr;
-    if (points.size() > 255) points.resize(255);
-    auto model = std::make_shared<MultiTouchModel>();
-    model->count = static_cast<uint8_t>(points.size());
-    model->touchDataArray = std::move(points);
-    return model;
+    return frameOf(std::move(points));
 }
 
 std::shared_ptr<MultiTouchModel> EvdevSlotState::frame() {
@@ -152,13 +162,7 @@ std::shared_ptr<MultiTouchModel> EvdevSlotState::frame() {
             slot.reported = true;
         }
     }
-    if (points.empty()) return nullptr;
-    // A frame carries at most 255 contacts; no real screen comes near.
-    if (points.size() > 255) points.resize(255);
-    auto model = std::make_shared<MultiTouchModel>();
-    model->count = static_cast<uint8_t>(points.size());
-    model->touchDataArray = std::move(points);
-    return model;
+    return frameOf(std::move(points));
 }
 
 }  // namespace touchlane
