@@ -8,8 +8,15 @@
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
+#include "input/EvdevTouchSource.h"
+#include "logging/LogHook.h"
+#include "platform/ManualScheduler.h"
+#include "replay/ReplayRouter.h"
 #include "scenarios/Scenario.h"
+#include "support/EvemuRecording.h"
+#include "support/ScriptedEvdevReader.h"
 #include "synthesis/EventActionTable.h"
+#include "synthesis/RecordingWindowSystem.h"
 
 namespace touchlane::scenario {
 namespace {
@@ -27,10 +34,51 @@ std::string fileText(const fs::path& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// Some recordings hold only their events: the device description goes first.
-Run playRecording(const std::string& device, const std::string& gesture) {
+// Two ways in: the replay tool's evemu reader (some recordings hold only their
+// events, so the device description goes first), and the kernel touchscreen
+// source's own slot handling, as the agent serves a touchscreen.
+enum class Path { replay, touchscreenSource };
+
+Run replayRecording(const std::string& device, const std::string& gesture) {
     return play(fileText(kRecordings / (device + ".desc")) +
                 fileText(kRecordings / fmt::format("{}.{}.events", device, gesture)));
+}
+
+// Plays a recording through a touchscreen source into a real router, in virtual
+// time, at the recorded pace. With `cutAfter` the device goes away after that many
+// events, found by the source's read loop.
+Run serveRecording(const EvemuRecording& rec, size_t cutAfter = SIZE_MAX) {
+    Run run;
+    VirtualTime time(0.0);
+    LogHookOverride quiet([](LogStyle, const std::string&, const std::string&) {});
+    RecordingWindowSystem windowSystem;
+    WindowSystemOverride installed(windowSystem);
+    bool goneReported = false;
+    EvdevTouchSource source(std::make_unique<ScriptedEvdevReader>(rec.axes, rec.name), makeReplayRouter(false),
+                            [&] { goneReported = true; });
+    const size_t end = std::min(cutAfter, rec.events.size());
+    for (size_t i = 0; i < end; ++i) {
+        time.advanceTo(1000.0 + rec.events[i].timeMs);
+        source.handleEvent(rec.events[i]);
+        time.runUntilIdle();
+    }
+    if (end < rec.events.size()) {
+        source.start();
+        time.runUntilIdle();
+        EXPECT_TRUE(goneReported && source.isGone());
+    }
+    time.advanceBy(kReplayTailMs);
+    source.stop();
+    time.runUntilIdle();
+    run.events = windowSystem.events();
+    for (const auto& line : windowSystem.lines()) run.eventLines += line + "\n";
+    return run;
+}
+
+EvemuRecording recording(const std::string& device, const std::string& gesture) {
+    auto rec = readEvemuRecording(kRecordings / fmt::format("{}.{}.events", device, gesture));
+    EXPECT_TRUE(rec.ok) << device << '.' << gesture;
+    return rec;
 }
 
 // What a run posted, in the terms the rows check.
@@ -114,13 +162,16 @@ const Row kRows[] = {
     {kWacom, "single-center-circle", Expect::drag},
 };
 
-class RealRecordings : public testing::TestWithParam<Row> {};
+class RealRecordings : public testing::TestWithParam<std::tuple<Row, Path>> {};
 
 TEST_P(RealRecordings, PostWhatThePersonDid) {
-    const Row& row = GetParam();
-    const scenario::Run run = playRecording(row.device, row.gesture);
+    const auto& [row, path] = GetParam();
+    const scenario::Run run = path == Path::replay ? replayRecording(row.device, row.gesture)
+                                                   : serveRecording(recording(row.device, row.gesture));
     const Posted p = summarise(run);
     SCOPED_TRACE(describe(run, p));
+    EXPECT_EQ(p.leftDowns.size(), p.leftUps.size()) << "no button is left pressed";
+    EXPECT_EQ(p.rightDowns.size(), mouseEvents(run, {en::kRightMouseUp}).size());
     switch (row.expect) {
         case Expect::clicks:
             EXPECT_EQ(clicks(run), row.clicks);
@@ -154,11 +205,26 @@ TEST_P(RealRecordings, PostWhatThePersonDid) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, RealRecordings, testing::ValuesIn(kRows), [](const auto& info) {
-    std::string name = fmt::format("{}_{}", std::string(info.param.device).substr(0, 5), info.param.gesture);
+std::string rowName(const testing::TestParamInfo<std::tuple<Row, Path>>& info) {
+    const Row& row = std::get<0>(info.param);
+    const bool replayed = std::get<1>(info.param) == Path::replay;
+    std::string name =
+        fmt::format("{}_{}_{}", std::string(row.device).substr(0, 5), row.gesture, replayed ? "replayed" : "served");
     std::ranges::replace_if(name, [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
     return name;
-});
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RealRecordings,
+                         testing::Combine(testing::ValuesIn(kRows), testing::Values(Path::replay, Path::touchscreenSource)),
+                         rowName);
+
+TEST(RealRecordingsServed, ATouchscreenGoneMidDragLeavesNothingPressed) {
+    const auto rec = recording(kAtmel, "1-finger-drag-up-down");
+    const auto run = serveRecording(rec, rec.events.size() / 2);
+    ASSERT_EQ(mouseEvents(run, {en::kLeftMouseDown}).size(), 1u) << run.eventLines;
+    ASSERT_EQ(mouseEvents(run, {en::kLeftMouseUp}).size(), 1u) << run.eventLines;
+    EXPECT_EQ(run.events.back().record.type, en::kLeftMouseUp) << "the release is the last event";
+}
 
 }  // namespace
 }  // namespace touchlane::scenario
