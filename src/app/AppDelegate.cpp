@@ -7,6 +7,7 @@
 #include "logging/QRVEyeService.h"
 #include "logging/StandardErrorLog.h"
 #include "desktop/DesktopOutput.h"
+#include "input/OrientingTouchSink.h"
 #include "routing/TouchEventRouter.h"
 #include "settings/DataController.h"
 
@@ -26,10 +27,8 @@ AppDelegate::AppDelegate(Options options) : options_(std::move(options)) {
     }
     if (!options_.installOutputBackend) options_.installOutputBackend = [] { installDesktopOutput(); };
     if (!options_.deviceEnvironment.makeTouchRouter) {
-        // Each opened device gets a router of its own.
-        options_.deviceEnvironment.makeTouchRouter = [] {
-            return std::shared_ptr<TouchDataSink>(TouchEventRouter::create());
-        };
+        // Each opened device gets a router of its own, behind the frame's orientation.
+        options_.deviceEnvironment.makeTouchRouter = [] { return orientingSink(TouchEventRouter::create()); };
     }
 }
 

@@ -77,7 +77,7 @@ TEST(UinputOutput, CreatesThePointerAndKeyboardDevicesAndPostsToThem) {
 }
 
 TEST(DrmDisplayLayout, FirstConnectedConnectorByNameGivesTheBoundsElseTheDefault) {
-    EXPECT_EQ(parseDrmModeLine("1920x1080i"), (DrmConnectorMode{"", 1920, 1080}));
+    EXPECT_EQ(parseDrmModeLine("1920x1080i"), (DrmConnectorMode{"", 1920, 1080, ""}));
     for (const char* bad : {"", "x1080", "1920x", "1920 x 1080", "0x0", "99999999x1", "-5x4"})
         EXPECT_EQ(parseDrmModeLine(bad), std::nullopt) << bad;
 
@@ -94,9 +94,16 @@ TEST(DrmDisplayLayout, FirstConnectedConnectorByNameGivesTheBoundsElseTheDefault
     connector("card0-HDMI-A-1", "connected", "2560x1440\n1920x1080\n");
 
     DrmDisplayLayout layout(root.string(), false);
-    EXPECT_EQ(layout.layout(), (DisplayLayout{{0, 0, 2560, 1440}, {0, 0, 2560, 1440}}));
+    EXPECT_EQ(layout.layout().mainDisplay, (Rect{0, 0, 2560, 1440}));
+    // Connectors are assumed side by side by name; the frame goes onto the chosen one.
+    EXPECT_EQ(layout.extent(), (Rect{0, 0, 3840, 1440}));
+    ASSERT_EQ(layout.layout().outputs.size(), 2u);
+    EXPECT_EQ(layout.layout().outputs[1].name, "HDMI-A-2");
+    layout.chooseDisplay({"HDMI-A-2", ""});
+    EXPECT_EQ(layout.mainDisplay(), (Rect{2560, 0, 1280, 720})) << "a choice applies at once";
+    layout.chooseDisplay({});
     connector("card0-HDMI-A-1", "disconnected", "");
-    EXPECT_EQ(layout.refresh(), (DrmConnectorMode{"card0-HDMI-A-2", 1280, 720})) << "a change shows at the next read";
+    EXPECT_EQ(layout.refresh(), (DrmConnectorMode{"card0-HDMI-A-2", 1280, 720, ""})) << "a change shows at the next read";
     EXPECT_EQ(layout.layout().mainDisplay, (Rect{0, 0, 1280, 720}));
     fs::remove_all(root);
     EXPECT_EQ(layout.refresh(), std::nullopt);
