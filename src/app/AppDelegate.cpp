@@ -2,6 +2,7 @@
 
 #include "app/AccessibilityCheck.h"
 #include "app/LaunchLogInUtilities.h"
+#include "app/TouchDisplaySettings.h"
 #include "logging/LogName.h"
 #include "logging/Logger.h"
 #include "logging/QRVEyeService.h"
@@ -41,6 +42,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         stderrLog("No X11 or Wayland display is reachable: running on the offscreen platform, without a tray item");
     }
     options_.installOutputBackend();
+    TouchDisplaySettings::apply(*DataController::dataController(), WindowSystem::current());
 
     MenuBarItem::load_Manual(options_.menuBarItem);
     applyFirstRunLaunchAtLoginRule();

@@ -10,6 +10,15 @@ enum class DataKey {
     usbConnectionStatus,
     // Whether the user has made a launch-at-login choice (number 0/1).
     launchAtLoginUserDidDisable,
+    // The monitor the touch frame is on: its output (connector) name and its
+    // monitor name from the EDID (strings; absent or empty for the primary one).
+    touchDisplayOutput,
+    touchDisplayMonitor,
+    // How the frame sits on that monitor: clockwise degrees (0, 90, 180, 270) and
+    // the two mirrors (numbers 0/1).
+    touchDisplayRotation,
+    touchDisplayMirrorX,
+    touchDisplayMirrorY,
 };
 
 const std::string& rawValue(DataKey key);
