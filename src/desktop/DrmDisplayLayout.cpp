@@ -121,8 +121,9 @@ std::optional<DrmConnectorMode> DrmDisplayLayout::refresh() {
     DisplayLayout fresh;
     fresh.outputs = drmOutputs(modes);
     fresh.extent = unionOfOutputs(fresh.outputs, drmDisplayBounds(mode));
-    fresh.mainDisplay = chooser_.mainDisplay(fresh.outputs, fresh.extent);
+    // Under the lock, so that a choice made meanwhile is not overwritten.
     std::lock_guard lock(mutex_);
+    fresh.mainDisplay = chooser_.mainDisplay(fresh.outputs, fresh.extent);
     layout_ = std::move(fresh);
     mode_ = mode;
     return mode;

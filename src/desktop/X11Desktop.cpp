@@ -196,8 +196,9 @@ struct X11Desktop::Impl {
         DisplayLayout fresh;
         fresh.extent = screenArea(watcher);
         fresh.outputs = readOutputs(watcher, randr);
-        fresh.mainDisplay = chooser.mainDisplay(fresh.outputs, fresh.extent);
+        // Under the lock, so that a choice made meanwhile is not overwritten.
         std::lock_guard lock(layoutMutex);
+        fresh.mainDisplay = chooser.mainDisplay(fresh.outputs, fresh.extent);
         layout = std::move(fresh);
     }
 
