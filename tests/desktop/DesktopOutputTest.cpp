@@ -4,11 +4,13 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "logging/LogHook.h"
 #include "desktop/DesktopOutput.h"
@@ -113,6 +115,30 @@ TEST(DrmDisplayLayout, FirstConnectedConnectorByNameGivesTheBoundsElseTheDefault
 TEST(DrmDisplayLayoutThread, TheFollowerStopsAtOnceWhileReadsGoOn) {
     DrmDisplayLayout layout("/nonexistent");
     for (int i = 0; i < 100; ++i) EXPECT_EQ(layout.layout().mainDisplay, kDefaultDisplayBounds);
+}
+
+// A choice made while another thread reads the connectors is never lost to that read.
+TEST(DrmDisplayLayoutThread, ChoicesMadeDuringRereadsStand) {
+    std::string pattern = (fs::temp_directory_path() / "touchlane-drm-XXXXXX").string();
+    const fs::path root = mkdtemp(pattern.data());
+    for (const auto& [name, mode] : {std::pair{"card0-DP-1", "1920x1080\n"}, std::pair{"card0-DP-2", "1280x720\n"}}) {
+        fs::create_directories(root / name);
+        std::ofstream(root / name / "status") << "connected\n";
+        std::ofstream(root / name / "modes") << mode;
+    }
+    DrmDisplayLayout layout(root.string(), false);
+    std::atomic<bool> done{false};
+    std::thread rereads([&] {
+        while (!done) layout.refresh();
+    });
+    for (int i = 0; i < 200; ++i) {
+        const bool second = i % 2 == 0;
+        layout.chooseDisplay({second ? "DP-2" : "DP-1", ""});
+        ASSERT_EQ(layout.mainDisplay(), second ? (Rect{1920, 0, 1280, 720}) : (Rect{0, 0, 1920, 1080})) << i;
+    }
+    done = true;
+    rereads.join();
+    fs::remove_all(root);
 }
 
 TEST(WheelDetents, WholeDetentsCarryTheRemainderAndAReversalDropsIt) {
