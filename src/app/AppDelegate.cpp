@@ -2,11 +2,13 @@
 
 #include "app/AccessibilityCheck.h"
 #include "app/LaunchLogInUtilities.h"
+#include "app/TouchDisplaySettings.h"
 #include "logging/LogName.h"
 #include "logging/Logger.h"
 #include "logging/QRVEyeService.h"
 #include "logging/StandardErrorLog.h"
 #include "desktop/DesktopOutput.h"
+#include "input/OrientingTouchSink.h"
 #include "routing/TouchEventRouter.h"
 #include "settings/DataController.h"
 
@@ -26,10 +28,8 @@ AppDelegate::AppDelegate(Options options) : options_(std::move(options)) {
     }
     if (!options_.installOutputBackend) options_.installOutputBackend = [] { installDesktopOutput(); };
     if (!options_.deviceEnvironment.makeTouchRouter) {
-        // Each opened device gets a router of its own.
-        options_.deviceEnvironment.makeTouchRouter = [] {
-            return std::shared_ptr<TouchDataSink>(TouchEventRouter::create());
-        };
+        // Each opened device gets a router of its own, behind the frame's orientation.
+        options_.deviceEnvironment.makeTouchRouter = [] { return orientingSink(TouchEventRouter::create()); };
     }
 }
 
@@ -42,6 +42,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         stderrLog("No X11 or Wayland display is reachable: running on the offscreen platform, without a tray item");
     }
     options_.installOutputBackend();
+    TouchDisplaySettings::apply(*DataController::dataController(), WindowSystem::current());
 
     MenuBarItem::load_Manual(options_.menuBarItem);
     applyFirstRunLaunchAtLoginRule();

@@ -12,6 +12,7 @@
 #include "app/LaunchLogInUtilities.h"
 #include "app/MainThreadPoster.h"
 #include "app/StatusImages.h"
+#include "app/TouchDisplayMenus.h"
 #include "logging/Logger.h"
 #include "platform/BundleInfo.h"
 #include "settings/DataController.h"
@@ -69,6 +70,7 @@ MenuBarItem::~MenuBarItem() {
     mainThread_->close();
     // The tray item refers to the menu; it goes first.
     statusItem_.reset();
+    touchDisplayMenus_.reset();
     menu_.reset();
 }
 
@@ -114,6 +116,8 @@ void MenuBarItem::buildMenu() {
     startup->setShortcut(QKeySequence(Qt::Key_A));
     QObject::connect(startup, &QAction::triggered, [this] { enableAutomaticStartup(); });
     enableAutomaticStartupMenuItem_ = startup;
+
+    touchDisplayMenus_ = std::make_unique<TouchDisplayMenus>(menu_.get());
 
     QAction* version =
         menu_->addAction(QString::fromStdString(versionTitle(BundleInfo::shortVersion(), BundleInfo::buildNumber())));

@@ -14,6 +14,7 @@ class QSystemTrayIcon;
 namespace touchlane {
 
 class MainThreadPoster;
+class TouchDisplayMenus;
 
 // The agent's only user interface: a tray item whose image shows whether a touch
 // frame is connected, with a menu that toggles launch at login, shows the version
@@ -52,6 +53,7 @@ public:
     QSystemTrayIcon* statusItem() const { return statusItem_.get(); }
     QMenu* menu() const { return menu_.get(); }
     QAction* enableAutomaticStartupMenuItem() const { return enableAutomaticStartupMenuItem_; }
+    TouchDisplayMenus* touchDisplayMenus() const { return touchDisplayMenus_.get(); }
 
     static std::string launchAtLoginTitle(bool launchAtStartup);
     // "Version: V" followed by "<short version>.<build>", or alone when either is missing.
@@ -74,6 +76,7 @@ private:
     std::shared_ptr<MainThreadPoster> mainThread_;
     std::unique_ptr<QSystemTrayIcon> statusItem_;
     std::unique_ptr<QMenu> menu_;
+    std::unique_ptr<TouchDisplayMenus> touchDisplayMenus_;
     bool usbConnected_ = false;
     std::vector<std::string> servedTouchscreens_;
     QPointer<QAction> touchscreenMenuItem_;

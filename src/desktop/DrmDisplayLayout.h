@@ -7,6 +7,9 @@
 #include <string>
 #include <thread>
 
+#include <vector>
+
+#include "desktop/DisplayChooser.h"
 #include "desktop/DisplayLayout.h"
 
 namespace touchlane {
@@ -15,6 +18,7 @@ struct DrmConnectorMode {
     std::string connector;  // e.g. "card0-HDMI-A-1"
     double width = 0;
     double height = 0;
+    std::string monitorName;  // from the connector's EDID; empty when unknown
     friend bool operator==(const DrmConnectorMode&, const DrmConnectorMode&) = default;
 };
 
@@ -22,16 +26,24 @@ struct DrmConnectorMode {
 // line is not a mode.
 std::optional<DrmConnectorMode> parseDrmModeLine(const std::string& line);
 
-// The mode listed first by the first connected connector (by name) under a
-// sysfs-like DRM folder; none when there is no such connector or it lists no mode.
+// The first listed (preferred) mode of every connected connector under a
+// sysfs-like DRM folder, by connector name; connectors without a mode are left out.
+std::vector<DrmConnectorMode> connectedDrmModes(const std::string& drmFolder);
+// The first of them; none when there is none.
 std::optional<DrmConnectorMode> firstConnectedDrmMode(const std::string& drmFolder);
+
+// The monitors those modes make. DRM does not say where the compositor places
+// them, so they are assumed side by side, left to right by connector name, tops
+// aligned, the first one primary.
+std::vector<DisplayOutputInfo> drmOutputs(const std::vector<DrmConnectorMode>& modes);
 
 // The display a mode describes, at the origin; 1920 x 1080 without a mode.
 Rect drmDisplayBounds(const std::optional<DrmConnectorMode>& mode);
 
-// The layout of a desktop without an X display: one display the size of the first
-// connected DRM connector's mode, else 1920 x 1080. A background thread reads the
-// folder again twice a second so that a change of resolution is followed.
+// The layout of a desktop without an X display: the connected DRM connectors side
+// by side (see drmOutputs), the frame on the chosen one, else the first; 1920 x
+// 1080 without any. A background thread reads the folder again twice a second so
+// that a change of resolution or of connectors is followed.
 class DrmDisplayLayout final : public DisplayLayoutSource {
 public:
     explicit DrmDisplayLayout(std::string drmFolder = "/sys/class/drm", bool followChanges = true);
@@ -40,7 +52,10 @@ public:
     DrmDisplayLayout& operator=(const DrmDisplayLayout&) = delete;
 
     DisplayLayout layout() const override;
+    Rect mainDisplay() const override;
+    Rect extent() const override;
     std::optional<Point> cursorLocation() const override { return std::nullopt; }
+    void chooseDisplay(const DisplayChoice& choice) override;
 
     // Reads the folder now. Returns the mode found, if any.
     std::optional<DrmConnectorMode> refresh();
@@ -54,8 +69,9 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool stopping_ = false;
-    DisplayLayout layout_{kDefaultDisplayBounds, kDefaultDisplayBounds};
+    DisplayLayout layout_{kDefaultDisplayBounds, kDefaultDisplayBounds, {}};
     std::optional<DrmConnectorMode> mode_;
+    DisplayChooser chooser_;
     std::thread follower_;
 };
 

@@ -114,13 +114,13 @@ std::unique_ptr<UinputWindowSystem> UinputWindowSystem::open(const std::string& 
 UinputWindowSystem::UinputWindowSystem(std::unique_ptr<Devices> devices, std::unique_ptr<DisplayLayoutSource> layout,
                                        DesktopBindings bindings)
     : ActionWindowSystem(std::move(bindings)), devices_(std::move(devices)), layout_(std::move(layout)) {
-    const Rect main = layout_->layout().mainDisplay;
+    const Rect main = layout_->mainDisplay();
     lastPointer_ = {main.x + main.width / 2, main.y + main.height / 2};
 }
 
 UinputWindowSystem::~UinputWindowSystem() = default;
 
-Rect UinputWindowSystem::mainDisplayBounds() const { return layout_->layout().mainDisplay; }
+Rect UinputWindowSystem::mainDisplayBounds() const { return layout_->mainDisplay(); }
 
 Point UinputWindowSystem::cursorLocation() const {
     if (auto asked = layout_->cursorLocation()) return *asked;
@@ -139,7 +139,7 @@ std::string UinputWindowSystem::keyboardDeviceNode() const {
 }
 
 void UinputWindowSystem::perform(const DesktopActions& actions) {
-    const Rect extent = layout_->layout().extent;
+    const Rect extent = layout_->extent();
     for (const DesktopAction& action : actions) {
         if (const auto* motion = std::get_if<PointerMotion>(&action)) {
             std::lock_guard lock(pointerMutex_);

@@ -31,6 +31,8 @@ public:
     // From the layout source when it can ask (X11), else where this output last
     // moved the pointer.
     Point cursorLocation() const override;
+    std::vector<DisplayOutputInfo> displayOutputs() const override { return layout_->layout().outputs; }
+    void chooseDisplay(const DisplayChoice& choice) override { layout_->chooseDisplay(choice); }
 
     // The event nodes the kernel made for the two devices (/dev/input/eventN).
     std::string pointerDeviceNode() const;

@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <thread>
 
 #include <fmt/format.h>
 
+#include "desktop/DisplayChooser.h"
 #include "logging/Logger.h"
 
 // Xlib last: its macros (None, Bool, Status...) must not reach the headers above.
@@ -64,29 +66,93 @@ struct XFreeDeleter {
 template <typename T>
 using XOwned = std::unique_ptr<T, XFreeDeleter>;
 
-bool hasUsableRandr(Display* display) {
+// The RandR version as major * 100 + minor; 0 without the extension.
+int randrVersion(Display* display) {
     int eventBase = 0;
     int errorBase = 0;
     int major = 0;
     int minor = 0;
-    if (!XRRQueryExtension(display, &eventBase, &errorBase)) return false;
-    if (!XRRQueryVersion(display, &major, &minor)) return false;
-    return major > 1 || (major == 1 && minor >= 3);
+    if (!XRRQueryExtension(display, &eventBase, &errorBase)) return 0;
+    if (!XRRQueryVersion(display, &major, &minor)) return 0;
+    return major * 100 + minor;
 }
 
-// The primary output's area, when there is one and it is lit.
-std::optional<Rect> primaryOutputArea(Display* display, Window root) {
+constexpr int kRandrOutputs = 103;   // outputs, CRTCs and the primary output
+constexpr int kRandrMonitors = 105;  // monitors, including ones set by hand
+
+std::string atomName(Display* display, Atom atom) {
+    if (atom == 0) return {};
+    char* name = XGetAtomName(display, atom);
+    if (name == nullptr) return {};
+    std::string text = name;
+    XFree(name);
+    return text;
+}
+
+// The monitor's own name from the EDID the output carries, when it has one.
+std::string edidName(Display* display, RROutput output) {
+    const Atom edid = XInternAtom(display, "EDID", True);
+    if (edid == 0) return {};
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    if (XRRGetOutputProperty(display, output, edid, 0, 64, False, False, AnyPropertyType, &type, &format, &count,
+                             &after, &data) != Success) {
+        return {};
+    }
+    std::vector<uint8_t> bytes;
+    if (data != nullptr && format == 8) bytes.assign(data, data + count);
+    if (data != nullptr) XFree(data);
+    return edidMonitorName(bytes);
+}
+
+// The lit outputs, each with its CRTC's area (servers without monitors).
+std::vector<DisplayOutputInfo> litOutputs(Display* display, Window root) {
+    std::vector<DisplayOutputInfo> outputs;
     XOwned<XRRScreenResources> resources(XRRGetScreenResourcesCurrent(display, root));
+    if (!resources) return outputs;
     const RROutput primary = XRRGetOutputPrimary(display, root);
-    if (!resources || primary == 0) return std::nullopt;
-    XOwned<XRROutputInfo> output(XRRGetOutputInfo(display, resources.get(), primary));
-    if (!output || output->crtc == 0) return std::nullopt;
-    XOwned<XRRCrtcInfo> crtc(XRRGetCrtcInfo(display, resources.get(), output->crtc));
-    if (!crtc || crtc->width == 0 || crtc->height == 0) return std::nullopt;
-    return Rect{double(crtc->x), double(crtc->y), double(crtc->width), double(crtc->height)};
+    for (int i = 0; i < resources->noutput; ++i) {
+        XOwned<XRROutputInfo> output(XRRGetOutputInfo(display, resources.get(), resources->outputs[i]));
+        if (!output || output->crtc == 0) continue;
+        XOwned<XRRCrtcInfo> crtc(XRRGetCrtcInfo(display, resources.get(), output->crtc));
+        if (!crtc || crtc->width == 0 || crtc->height == 0) continue;
+        outputs.push_back({std::string(output->name, size_t(output->nameLen)), edidName(display, resources->outputs[i]),
+                           Rect{double(crtc->x), double(crtc->y), double(crtc->width), double(crtc->height)},
+                           resources->outputs[i] == primary});
+    }
+    return outputs;
 }
 
-DisplayLayout readLayout(Display* display, bool randr) {
+// The monitors the server shows: one per lit output, and the ones set by hand
+// (several on one output, or one spanning outputs).
+std::vector<DisplayOutputInfo> activeMonitors(Display* display, Window root) {
+    std::vector<DisplayOutputInfo> monitors;
+    int count = 0;
+    XRRMonitorInfo* list = XRRGetMonitors(display, root, True, &count);
+    if (list == nullptr) return monitors;
+    for (int i = 0; i < count; ++i) {
+        const XRRMonitorInfo& monitor = list[i];
+        if (monitor.width <= 0 || monitor.height <= 0) continue;
+        monitors.push_back({atomName(display, monitor.name),
+                            monitor.noutput > 0 ? edidName(display, monitor.outputs[0]) : std::string(),
+                            Rect{double(monitor.x), double(monitor.y), double(monitor.width), double(monitor.height)},
+                            monitor.primary != 0});
+    }
+    XRRFreeMonitors(list);
+    return monitors;
+}
+
+std::vector<DisplayOutputInfo> readOutputs(Display* display, int randr) {
+    const Window root = DefaultRootWindow(display);
+    if (randr >= kRandrMonitors) return activeMonitors(display, root);
+    if (randr >= kRandrOutputs) return litOutputs(display, root);
+    return {};
+}
+
+Rect screenArea(Display* display) {
     const Window root = DefaultRootWindow(display);
     XWindowAttributes attributes{};
     Rect screen{0, 0, double(DisplayWidth(display, DefaultScreen(display))),
@@ -94,8 +160,7 @@ DisplayLayout readLayout(Display* display, bool randr) {
     if (XGetWindowAttributes(display, root, &attributes)) {
         screen = {0, 0, double(attributes.width), double(attributes.height)};
     }
-    std::optional<Rect> primary = randr ? primaryOutputArea(display, root) : std::nullopt;
-    return {primary.value_or(screen), screen};
+    return screen;
 }
 
 }  // namespace
@@ -104,7 +169,7 @@ struct X11Desktop::Impl {
     std::string name;
     Display* poster = nullptr;
     Display* watcher = nullptr;
-    bool randr = false;
+    int randr = 0;
     int stopFd = -1;
     std::thread thread;
 
@@ -113,6 +178,7 @@ struct X11Desktop::Impl {
 
     mutable std::mutex layoutMutex;
     DisplayLayout layout;
+    DisplayChooser chooser;
 
     ~Impl() {
         if (thread.joinable()) {
@@ -125,14 +191,27 @@ struct X11Desktop::Impl {
         if (poster) XCloseDisplay(poster);
     }
 
-    void storeLayout(const DisplayLayout& fresh) {
+    // Reads the screen and its monitors; the main display is the chosen one.
+    void readLayout() {
+        DisplayLayout fresh;
+        fresh.extent = screenArea(watcher);
+        fresh.outputs = readOutputs(watcher, randr);
+        // Under the lock, so that a choice made meanwhile is not overwritten.
         std::lock_guard lock(layoutMutex);
-        layout = fresh;
+        fresh.mainDisplay = chooser.mainDisplay(fresh.outputs, fresh.extent);
+        layout = std::move(fresh);
+    }
+
+    // A new choice applies to the monitors last read, without a round trip.
+    void choose(const DisplayChoice& choice) {
+        chooser.choose(choice);
+        std::lock_guard lock(layoutMutex);
+        layout.mainDisplay = chooser.mainDisplay(layout.outputs, layout.extent);
     }
 
     void watch() {
         const Window root = DefaultRootWindow(watcher);
-        if (randr) {
+        if (randr >= kRandrOutputs) {
             XRRSelectInput(watcher, root, RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
         }
         XSelectInput(watcher, root, StructureNotifyMask);
@@ -146,9 +225,9 @@ struct X11Desktop::Impl {
             while (XPending(watcher) > 0) {
                 XEvent event;
                 XNextEvent(watcher, &event);
-                if (randr) XRRUpdateConfiguration(&event);
+                if (randr >= kRandrOutputs) XRRUpdateConfiguration(&event);
             }
-            storeLayout(readLayout(watcher, randr));
+            readLayout();
         }
     }
 
@@ -205,8 +284,8 @@ std::unique_ptr<X11Desktop> X11Desktop::open(const std::string& displayName, std
         whyNot = fmt::format("display {} cannot be watched", impl->name);
         return nullptr;
     }
-    impl->randr = hasUsableRandr(impl->watcher);
-    impl->layout = readLayout(impl->watcher, impl->randr);
+    impl->randr = randrVersion(impl->watcher);
+    impl->readLayout();
     Impl* raw = impl.get();
     impl->thread = std::thread([raw] { raw->watch(); });
     return std::unique_ptr<X11Desktop>(new X11Desktop(std::move(impl)));
@@ -219,6 +298,16 @@ X11Desktop::~X11Desktop() = default;
 DisplayLayout X11Desktop::layout() const {
     std::lock_guard lock(impl_->layoutMutex);
     return impl_->layout;
+}
+
+Rect X11Desktop::mainDisplay() const {
+    std::lock_guard lock(impl_->layoutMutex);
+    return impl_->layout.mainDisplay;
+}
+
+Rect X11Desktop::extent() const {
+    std::lock_guard lock(impl_->layoutMutex);
+    return impl_->layout.extent;
 }
 
 std::optional<Point> X11Desktop::cursorLocation() const {
@@ -238,6 +327,8 @@ void X11Desktop::perform(const std::vector<XTestStep>& steps) {
     for (const XTestStep& step : steps) impl_->performLocked(step);
     XSync(impl_->poster, False);
 }
+
+void X11Desktop::chooseDisplay(const DisplayChoice& choice) { impl_->choose(choice); }
 
 const std::string& X11Desktop::displayName() const { return impl_->name; }
 

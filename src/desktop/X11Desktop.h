@@ -11,7 +11,8 @@
 namespace touchlane {
 
 // A connection to an X server that posts XTest input and follows the screen
-// layout: the main display is the primary XRandR output's area, else the whole
+// layout: the monitors XRandR lists (lit outputs, and monitors set by hand),
+// and as the main display the chosen one, else the primary one, else the whole
 // screen. A second connection, on a thread of its own, listens for RandR and
 // root-window changes (and re-reads once a second regardless), so layout() is
 // only a cached read. No X11 type appears here: the rest of the program never
@@ -26,8 +27,11 @@ public:
     X11Desktop& operator=(const X11Desktop&) = delete;
 
     DisplayLayout layout() const override;
+    Rect mainDisplay() const override;
+    Rect extent() const override;
     // Asks the server (one round trip); none when the pointer is on another screen.
     std::optional<Point> cursorLocation() const override;
+    void chooseDisplay(const DisplayChoice& choice) override;
 
     // Sends the requests and waits until the server has processed them, so input
     // posted afterwards, by any client, arrives after them.

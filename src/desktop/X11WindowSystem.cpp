@@ -12,7 +12,7 @@ std::unique_ptr<X11WindowSystem> X11WindowSystem::open(const std::string& displa
 X11WindowSystem::X11WindowSystem(std::unique_ptr<X11Desktop> desktop, DesktopBindings bindings)
     : ActionWindowSystem(std::move(bindings)), desktop_(std::move(desktop)) {}
 
-Rect X11WindowSystem::mainDisplayBounds() const { return desktop_->layout().mainDisplay; }
+Rect X11WindowSystem::mainDisplayBounds() const { return desktop_->mainDisplay(); }
 
 Point X11WindowSystem::cursorLocation() const {
     // Off this screen the server cannot say; the main display's origin is a

@@ -20,6 +20,8 @@ public:
 
     Rect mainDisplayBounds() const override;
     Point cursorLocation() const override;
+    std::vector<DisplayOutputInfo> displayOutputs() const override { return desktop_->layout().outputs; }
+    void chooseDisplay(const DisplayChoice& choice) override { desktop_->chooseDisplay(choice); }
 
     const std::string& displayName() const { return desktop_->displayName(); }
 

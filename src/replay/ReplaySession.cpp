@@ -4,7 +4,10 @@
 #include <optional>
 #include <variant>
 
+#include "desktop/DisplayChooser.h"
+#include "input/OrientingTouchSink.h"
 #include "input/ParseUsbData.h"
+#include "platform/DisplayBounds.h"
 #include "logging/LogHook.h"
 #include "platform/ManualScheduler.h"
 #include "replay/ReportEncoder.h"
@@ -30,6 +33,36 @@ public:
     Point cursorLocation() const override {
         return desktop_ ? desktop_->cursorLocation() : StaticWindowSystem::cursorLocation();
     }
+    std::vector<DisplayOutputInfo> displayOutputs() const override {
+        if (desktop_) return desktop_->displayOutputs();
+        std::lock_guard lock(monitorsMutex_);
+        return monitors_;
+    }
+    void chooseDisplay(const DisplayChoice& choice) override {
+        if (desktop_) return desktop_->chooseDisplay(choice);
+        chooser_.choose(choice);
+        remap();
+    }
+
+    // The trace's `display` bounds: the main display while it lists no monitor.
+    void setDisplay(Rect bounds) {
+        {
+            std::lock_guard lock(monitorsMutex_);
+            display_ = bounds;
+        }
+        remap();
+    }
+    void setMonitor(const MonitorDirective& monitor) {
+        {
+            std::lock_guard lock(monitorsMutex_);
+            std::erase_if(monitors_, [&](const DisplayOutputInfo& o) { return o.name == monitor.name; });
+            if (monitor.primary) {
+                for (auto& other : monitors_) other.primary = false;
+            }
+            if (monitor.bounds) monitors_.push_back({monitor.name, "", *monitor.bounds, monitor.primary});
+        }
+        remap();
+    }
     void post(EventTap tap, const EventRecord& event) override {
         if (desktop_) {
             desktop_->post(tap, event);
@@ -47,6 +80,17 @@ private:
     std::ostream* out_;
     std::function<void(const PostedEvent&)> onEvent_;
     std::mutex outMutex_;
+    mutable std::mutex monitorsMutex_;
+    std::vector<DisplayOutputInfo> monitors_;
+    Rect display_{0, 0, 1920, 1080};
+    DisplayChooser chooser_;
+
+    // The bounds are worked out when the monitors or the choice change, not at
+    // each of the many reads per frame.
+    void remap() {
+        std::lock_guard lock(monitorsMutex_);
+        setMainDisplayBounds(monitors_.empty() ? display_ : chooser_.mainDisplay(monitors_, display_));
+    }
 };
 
 // How the replay moves through time: virtual time that jumps from directive to
@@ -105,6 +149,8 @@ ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options) {
     });
     TeeWindowSystem windowSystem(options.desktop, options.events, options.onEvent);
     WindowSystemOverride installedWindowSystem(windowSystem);
+    DisplayOrientationOverride orientation(options.orientation);
+    if (!options.chosenDisplay.empty()) windowSystem.chooseDisplay({options.chosenDisplay, ""});
 
     ParseUsbData parser;
     std::shared_ptr<TouchDataSink> sink;
@@ -121,7 +167,15 @@ ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options) {
         ++outcome.directives;
         if (auto* display = std::get_if<DisplayDirective>(&directive.body)) {
             // Read only without a desktop: a real desktop has bounds of its own.
-            windowSystem.setMainDisplayBounds(display->bounds);
+            windowSystem.setDisplay(display->bounds);
+            continue;
+        }
+        if (auto* monitor = std::get_if<MonitorDirective>(&directive.body)) {
+            windowSystem.setMonitor(*monitor);
+            continue;
+        }
+        if (auto* choose = std::get_if<ChooseDirective>(&directive.body)) {
+            windowSystem.chooseDisplay({choose->name, ""});
             continue;
         }
         pace->advanceTo(directive.timeMs);
@@ -130,7 +184,7 @@ ReplayOutcome replayTrace(std::istream& trace, const ReplayOptions& options) {
             auto model = parser.parseData(report);
             if (!model) continue;
             // Like the reader, the sink is made when the first report is parsed.
-            if (!sink && options.makeSink) sink = options.makeSink(options.debug);
+            if (!sink && options.makeSink) sink = orientingSink(options.makeSink(options.debug));
             if (sink) sink->handleTouchData(model);
         }
         pace->settle();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "input/TouchDataSink.h"
+#include "platform/DisplayMapping.h"
 #include "replay/TraceDirective.h"
 #include "synthesis/EventRecordLine.h"
 #include "synthesis/WindowSystem.h"
@@ -33,6 +34,11 @@ struct ReplayOptions {
     // Play at the pace of the trace on the real clock and thread-backed queues,
     // instead of in virtual time.
     bool realTime = false;
+    // How the frame is turned on its display, for the whole replay.
+    DisplayOrientation orientation;
+    // The monitor the frame maps onto until a `choose` line says otherwise;
+    // empty for the primary one.
+    std::string chosenDisplay;
     // Called after each timed directive has been played (benchmarks time them).
     std::function<void(const TraceDirective&)> afterDirective;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -40,12 +41,32 @@ struct PenDirective {
     uint8_t flags = 0;
 };
 struct IdleDirective {};
+// A monitor of the desktop from now on (`monitor NAME X Y W H [primary]`), or
+// its going away (`monitor NAME off`).
+struct MonitorDirective {
+    std::string name;
+    std::optional<Rect> bounds;
+    bool primary = false;
+};
+// The monitor the frame maps onto from now on (`choose NAME`); `choose` alone
+// returns to the primary one.
+struct ChooseDirective {
+    std::string name;
+};
 
-// One line of a trace. `display` lines carry no time; every other directive
-// happens at timeMs on the media clock.
+// One line of a trace. `display`, `monitor` and `choose` lines carry no time
+// and apply from where they stand; every other directive happens at timeMs on
+// the media clock.
 struct TraceDirective {
     double timeMs = 0;
-    std::variant<DisplayDirective, ReportDirective, FrameDirective, PenDirective, IdleDirective> body;
+    std::variant<DisplayDirective, ReportDirective, FrameDirective, PenDirective, IdleDirective, MonitorDirective,
+                 ChooseDirective>
+        body;
+
+    bool timed() const {
+        return !std::holds_alternative<DisplayDirective>(body) && !std::holds_alternative<MonitorDirective>(body) &&
+               !std::holds_alternative<ChooseDirective>(body);
+    }
 };
 
 }  // namespace touchlane

@@ -137,6 +137,30 @@ std::optional<FrameDirective> parseFrame(std::string_view rest, FrameFormat form
     return frame;
 }
 
+std::optional<TraceDirective> parseMonitor(const std::vector<std::string_view>& tokens, std::string& why) {
+    TraceDirective directive;
+    if (tokens.size() == 3 && tokens[2] == "off") {
+        directive.body = MonitorDirective{std::string(tokens[1]), std::nullopt, false};
+        return directive;
+    }
+    const bool primary = tokens.size() == 7 && tokens[6] == "primary";
+    if (tokens.size() != 6 && !primary) {
+        why = "monitor needs NAME X Y W H [primary], or NAME off";
+        return std::nullopt;
+    }
+    double values[4];
+    for (int i = 0; i < 4; ++i) {
+        auto value = parseDouble(tokens[i + 2], kMaximumDisplayValue);
+        if (!value || (i >= 2 && *value <= 0)) {
+            why = fmt::format("monitor: '{}' is not a valid number (sizes are above 0)", tokens[i + 2]);
+            return std::nullopt;
+        }
+        values[i] = *value;
+    }
+    directive.body = MonitorDirective{std::string(tokens[1]), Rect{values[0], values[1], values[2], values[3]}, primary};
+    return directive;
+}
+
 }  // namespace
 
 std::optional<TraceDirective> parseTraceLine(std::string_view line, std::string& why) {
@@ -164,9 +188,18 @@ std::optional<TraceDirective> parseTraceLine(std::string_view line, std::string&
         directive.body = DisplayDirective{{values[0], values[1], values[2], values[3]}};
         return directive;
     }
+    if (tokens[0] == "monitor") return parseMonitor(tokens, why);
+    if (tokens[0] == "choose") {
+        if (tokens.size() > 2) {
+            why = "choose takes one monitor name, or none for the primary monitor";
+            return std::nullopt;
+        }
+        directive.body = ChooseDirective{tokens.size() == 2 ? std::string(tokens[1]) : std::string()};
+        return directive;
+    }
     auto time = parseDouble(tokens[0], kMaximumTimeMs);
     if (!time || *time < 0) {
-        why = fmt::format("'{}' is neither a time in milliseconds nor 'display'", tokens[0]);
+        why = fmt::format("'{}' is neither a time in milliseconds nor 'display', 'monitor' or 'choose'", tokens[0]);
         return std::nullopt;
     }
     directive.timeMs = *time;
@@ -230,7 +263,7 @@ TraceReader::Status TraceReader::next(TraceDirective& directive) {
             error_ = fmt::format("line {}: {}", lineNumber_, why);
             return Status::error;
         }
-        if (!std::holds_alternative<DisplayDirective>(parsed->body)) {
+        if (parsed->timed()) {
             if (sawTime_ && parsed->timeMs < lastTimeMs_) {
                 error_ = fmt::format("line {}: time {} is earlier than the previous time {}", lineNumber_,
                                      parsed->timeMs, lastTimeMs_);

@@ -16,6 +16,15 @@ enum class DataKey {
     // The names of the touchscreens being served now (array of strings, kept in
     // memory only).
     touchscreensInService,
+    // The monitor the touch frame is on: its output (connector) name and its
+    // monitor name from the EDID (strings; absent or empty for the primary one).
+    touchDisplayOutput,
+    touchDisplayMonitor,
+    // How the frame sits on that monitor: clockwise degrees (0, 90, 180, 270) and
+    // the two mirrors (numbers 0/1).
+    touchDisplayRotation,
+    touchDisplayMirrorX,
+    touchDisplayMirrorY,
 };
 
 const std::string& rawValue(DataKey key);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <mutex>
+#include <vector>
 
 #include "platform/DisplayBounds.h"
 #include "platform/Geometry.h"
@@ -17,6 +18,12 @@ public:
     Rect mainDisplayBounds() const override = 0;
     virtual Point cursorLocation() const = 0;
     virtual void post(EventTap tap, const EventRecord& event) = 0;
+
+    // The monitors the desktop shows, for the user to choose from; none when the
+    // window system cannot tell (then the main display is all there is).
+    virtual std::vector<DisplayOutputInfo> displayOutputs() const { return {}; }
+    // Makes the chosen monitor the main display from the next conversion on.
+    virtual void chooseDisplay(const DisplayChoice&) {}
 
     // The window system in force: the process default unless an override is alive.
     static WindowSystem& current();

@@ -25,14 +25,17 @@
 #include "app/QuitSignals.h"
 #include "platform/SingleInstanceLock.h"
 #include "app/StatusImages.h"
+#include "app/TouchDisplayMenus.h"
 #include "input/USBDeviceConfig.h"
 #include "logging/LogHook.h"
 #include "logging/LogName.h"
 #include "logging/Logger.h"
 #include "platform/BundleInfo.h"
+#include "platform/DisplayBounds.h"
 #include "platform/ManualScheduler.h"
 #include "routing/TouchEventRouter.h"
 #include "support/WaitUntil.h"
+#include "synthesis/WindowSystem.h"
 #include "support/FakeHidApi.h"
 #include "support/FakeUsbApi.h"
 #include "support/SettingsSandbox.h"
@@ -239,8 +242,9 @@ protected:
 TEST_F(TrayMenu, ThreeItemsWhoseToggleFlipsTheAutostartEntryAndItsTitle) {
     const std::string version = "Version: V" + BundleInfo::shortVersion() + "." + BundleInfo::buildNumber();
     emit item->menu()->aboutToShow();
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Disable automatic startup", version, "Exit the app"}));
-    EXPECT_FALSE(action(1)->isEnabled());
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Disable automatic startup", "Touch display", "Orientation", version,
+                                                  "Exit the app"}));
+    EXPECT_FALSE(action(3)->isEnabled());
     LaunchLogInUtilities::toggleLaunchAtStartup();  // behind the menu's back
     emit item->menu()->aboutToShow();
     EXPECT_EQ(titles()[0], "Enable automatic startup");
@@ -265,6 +269,68 @@ TEST_F(TrayMenu, ThreeItemsWhoseToggleFlipsTheAutostartEntryAndItsTitle) {
         QCoreApplication::sendEvent(item->menu(), &press);
     }
     EXPECT_EQ(terminations, 1);
+}
+
+// A desktop of two monitors whose main display follows the choice.
+class TwoMonitorWindowSystem final : public StaticWindowSystem {
+public:
+    TwoMonitorWindowSystem() : StaticWindowSystem({0, 0, 1280, 720}) {}
+    std::vector<DisplayOutputInfo> displayOutputs() const override { return outputs; }
+    void chooseDisplay(const DisplayChoice& choice) override {
+        chosen.push_back(choice);
+        auto found = findChosenOutput(outputs, choice);
+        setMainDisplayBounds(outputs[found.value_or(0)].bounds);
+    }
+    std::vector<DisplayOutputInfo> outputs = {{"eDP-1", "", {0, 0, 1280, 720}, true},
+                                              {"HDMI-1", "BIG TV", {1280, 0, 3840, 2160}, false}};
+    std::vector<DisplayChoice> chosen;
+};
+
+std::vector<std::pair<std::string, bool>> entries(QMenu* menu) {
+    emit menu->aboutToShow();
+    std::vector<std::pair<std::string, bool>> result;
+    for (QAction* action : menu->actions()) result.emplace_back(action->text().toStdString(), action->isChecked());
+    return result;
+}
+
+TEST_F(TrayMenu, TouchDisplayAndOrientationApplyAtOnceAndAreKeptForTheNextStart) {
+    DisplayOrientationOverride restoreOrientation({});
+    TwoMonitorWindowSystem desktop;
+    WindowSystemOverride installed(desktop);
+    using Entries = std::vector<std::pair<std::string, bool>>;
+    auto* menus = item->touchDisplayMenus();
+    EXPECT_EQ(entries(menus->displayMenu()), (Entries{{"eDP-1: 1280 x 720", true}, {"HDMI-1 BIG TV: 3840 x 2160", false}}));
+    menus->displayMenu()->actions()[1]->trigger();
+    EXPECT_EQ(desktop.mainDisplayBounds(), (Rect{1280, 0, 3840, 2160})) << "at once";
+    EXPECT_EQ(entries(menus->displayMenu())[1].second, true);
+
+    menus->orientationMenu()->actions()[1]->trigger();  // a quarter turn
+    menus->orientationMenu()->actions()[4]->trigger();  // mirrored left and right
+    EXPECT_EQ(currentDisplayOrientation(), (DisplayOrientation{DisplayRotation::quarter, true, false}));
+    EXPECT_EQ(entries(menus->orientationMenu()),
+              (Entries{{"Rotate 0 degrees", false}, {"Rotate 90 degrees", true}, {"Rotate 180 degrees", false},
+                       {"Rotate 270 degrees", false}, {"Mirror left and right", true}, {"Mirror top and bottom", false}}));
+
+    // The next start reads both back; the monitor is found by its own name on another connector.
+    setDisplayOrientation({});
+    desktop.outputs[1].name = "DP-2";
+    desktop.chosen.clear();
+    start(kNoAccess);
+    EXPECT_EQ(desktop.chosen, (std::vector<DisplayChoice>{{"HDMI-1", "BIG TV"}}));
+    EXPECT_EQ(desktop.mainDisplayBounds(), (Rect{1280, 0, 3840, 2160}));
+    EXPECT_EQ(currentDisplayOrientation(), (DisplayOrientation{DisplayRotation::quarter, true, false}));
+
+    // Stored values that cannot be used: logged, and the defaults apply.
+    auto stored = DataController::dataController();
+    stored->objc_writeWithKey(rawValue(DataKey::touchDisplayRotation), PropertyListValue(45), true);
+    stored->objc_writeWithKey(rawValue(DataKey::touchDisplayOutput), PropertyListValue(7), true);
+    settle();
+    log.clear();
+    start(kNoAccess);
+    EXPECT_EQ(currentDisplayOrientation(), (DisplayOrientation{DisplayRotation::none, true, false}));
+    EXPECT_EQ(desktop.chosen.back(), (DisplayChoice{"", "BIG TV"}));
+    EXPECT_EQ(log.count("Settings: touchDisplayRotation holds"), 1u);
+    EXPECT_EQ(log.count("Settings: touchDisplayOutput holds"), 1u);
 }
 
 TEST_F(TrayMenu, TheImageFollowsThePublishedConnectionStateWhileTheItemLives) {
@@ -296,13 +362,14 @@ TEST_F(TrayMenu, AServedTouchscreenIsNamedInTheMenuAndShowsAsConnected) {
         DataController::dataController()->objc_writeWithKey(DataKeyConstants::touchscreensInService(), list, false);
         settle();
     };
+    const size_t withoutIt = titles().size();
     publish({"Panel"});
-    ASSERT_EQ(titles().size(), 4u);
+    ASSERT_EQ(titles().size(), withoutIt + 1);
     EXPECT_EQ(titles()[0], "Touchscreen: Panel");
-    EXPECT_EQ(titles()[3], MenuBarItem::kQuitTitle);
+    EXPECT_EQ(titles().back(), MenuBarItem::kQuitTitle);
     EXPECT_EQ(item->statusImageName(), StatusImages::kConnected);
     publish({});
-    EXPECT_EQ(titles().size(), 3u);
+    EXPECT_EQ(titles().size(), withoutIt);
     EXPECT_EQ(item->statusImageName(), StatusImages::kNotConnected);
 }
 

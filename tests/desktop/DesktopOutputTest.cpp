@@ -4,11 +4,13 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "logging/LogHook.h"
 #include "desktop/DesktopOutput.h"
@@ -78,7 +80,7 @@ TEST(UinputOutput, CreatesThePointerAndKeyboardDevicesAndPostsToThem) {
 }
 
 TEST(DrmDisplayLayout, FirstConnectedConnectorByNameGivesTheBoundsElseTheDefault) {
-    EXPECT_EQ(parseDrmModeLine("1920x1080i"), (DrmConnectorMode{"", 1920, 1080}));
+    EXPECT_EQ(parseDrmModeLine("1920x1080i"), (DrmConnectorMode{"", 1920, 1080, ""}));
     for (const char* bad : {"", "x1080", "1920x", "1920 x 1080", "0x0", "99999999x1", "-5x4"})
         EXPECT_EQ(parseDrmModeLine(bad), std::nullopt) << bad;
 
@@ -95,9 +97,16 @@ TEST(DrmDisplayLayout, FirstConnectedConnectorByNameGivesTheBoundsElseTheDefault
     connector("card0-HDMI-A-1", "connected", "2560x1440\n1920x1080\n");
 
     DrmDisplayLayout layout(root.string(), false);
-    EXPECT_EQ(layout.layout(), (DisplayLayout{{0, 0, 2560, 1440}, {0, 0, 2560, 1440}}));
+    EXPECT_EQ(layout.layout().mainDisplay, (Rect{0, 0, 2560, 1440}));
+    // Connectors are assumed side by side by name; the frame goes onto the chosen one.
+    EXPECT_EQ(layout.extent(), (Rect{0, 0, 3840, 1440}));
+    ASSERT_EQ(layout.layout().outputs.size(), 2u);
+    EXPECT_EQ(layout.layout().outputs[1].name, "HDMI-A-2");
+    layout.chooseDisplay({"HDMI-A-2", ""});
+    EXPECT_EQ(layout.mainDisplay(), (Rect{2560, 0, 1280, 720})) << "a choice applies at once";
+    layout.chooseDisplay({});
     connector("card0-HDMI-A-1", "disconnected", "");
-    EXPECT_EQ(layout.refresh(), (DrmConnectorMode{"card0-HDMI-A-2", 1280, 720})) << "a change shows at the next read";
+    EXPECT_EQ(layout.refresh(), (DrmConnectorMode{"card0-HDMI-A-2", 1280, 720, ""})) << "a change shows at the next read";
     EXPECT_EQ(layout.layout().mainDisplay, (Rect{0, 0, 1280, 720}));
     fs::remove_all(root);
     EXPECT_EQ(layout.refresh(), std::nullopt);
@@ -107,6 +116,30 @@ TEST(DrmDisplayLayout, FirstConnectedConnectorByNameGivesTheBoundsElseTheDefault
 TEST(DrmDisplayLayoutThread, TheFollowerStopsAtOnceWhileReadsGoOn) {
     DrmDisplayLayout layout("/nonexistent");
     for (int i = 0; i < 100; ++i) EXPECT_EQ(layout.layout().mainDisplay, kDefaultDisplayBounds);
+}
+
+// A choice made while another thread reads the connectors is never lost to that read.
+TEST(DrmDisplayLayoutThread, ChoicesMadeDuringRereadsStand) {
+    std::string pattern = (fs::temp_directory_path() / "touchlane-drm-XXXXXX").string();
+    const fs::path root = mkdtemp(pattern.data());
+    for (const auto& [name, mode] : {std::pair{"card0-DP-1", "1920x1080\n"}, std::pair{"card0-DP-2", "1280x720\n"}}) {
+        fs::create_directories(root / name);
+        std::ofstream(root / name / "status") << "connected\n";
+        std::ofstream(root / name / "modes") << mode;
+    }
+    DrmDisplayLayout layout(root.string(), false);
+    std::atomic<bool> done{false};
+    std::thread rereads([&] {
+        while (!done) layout.refresh();
+    });
+    for (int i = 0; i < 200; ++i) {
+        const bool second = i % 2 == 0;
+        layout.chooseDisplay({second ? "DP-2" : "DP-1", ""});
+        ASSERT_EQ(layout.mainDisplay(), second ? (Rect{1920, 0, 1280, 720}) : (Rect{0, 0, 1920, 1080})) << i;
+    }
+    done = true;
+    rereads.join();
+    fs::remove_all(root);
 }
 
 TEST(WheelDetents, WholeDetentsCarryTheRemainderAndAReversalDropsIt) {

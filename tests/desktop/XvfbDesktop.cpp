@@ -4,6 +4,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <poll.h>
 #include <signal.h>
 
@@ -57,6 +58,39 @@ XvfbDesktop::~XvfbDesktop() {
     if (client_) XCloseDisplay(client_);
     if (pid_ > 0) kill(pid_, SIGTERM);
     if (server_) pclose(server_);
+}
+
+std::string XvfbDesktop::setMonitors(const std::vector<DisplayOutputInfo>& monitors) {
+    int major = 0, minor = 0;
+    if (!XRRQueryVersion(client_, &major, &minor) || major * 100 + minor < 105) return "the server has no XRandR monitors";
+    const Window root = DefaultRootWindow(client_);
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(client_, root);
+    if (!resources || resources->noutput < 1) {
+        if (resources) XRRFreeScreenResources(resources);
+        return "the server lists no output";
+    }
+    for (size_t i = 0; i < monitors.size(); ++i) {
+        const DisplayOutputInfo& wanted = monitors[i];
+        XRRMonitorInfo* monitor = XRRAllocateMonitor(client_, i == 0 ? 1 : 0);
+        monitor->name = XInternAtom(client_, wanted.name.c_str(), False);
+        monitor->primary = wanted.primary;
+        monitor->x = int(wanted.bounds.x);
+        monitor->y = int(wanted.bounds.y);
+        monitor->width = int(wanted.bounds.width);
+        monitor->height = int(wanted.bounds.height);
+        monitor->mwidth = monitor->width / 4;  // any plausible size in millimetres
+        monitor->mheight = monitor->height / 4;
+        if (i == 0) monitor->outputs[0] = resources->outputs[0];
+        XRRSetMonitor(client_, root, monitor);
+        XFree(monitor);
+    }
+    if (monitors.front().primary) XRRSetOutputPrimary(client_, root, resources->outputs[0]);
+    XRRFreeScreenResources(resources);
+    XSync(client_, False);
+    output_.reset();
+    std::string whyNot;
+    output_ = X11WindowSystem::open(display_, whyNot);
+    return whyNot;
 }
 
 std::vector<ObservedEvent> XvfbDesktop::take(bool buttonsOnly) {

@@ -46,6 +46,12 @@ public:
     const std::string& error() const { return error_; }
     X11WindowSystem& output() { return *output_; }
 
+    // Replaces the server's monitors with these (XRandR monitors on the one
+    // screen; the first takes the server's only output, the rest are virtual),
+    // then opens the X11 output afresh so that it starts from them. Empty when
+    // that worked, else what failed.
+    std::string setMonitors(const std::vector<DisplayOutputInfo>& monitors);
+
     // Everything the server has delivered to the window by now, in order; only
     // button presses and releases when `buttonsOnly`.
     std::vector<ObservedEvent> take(bool buttonsOnly = false);

@@ -52,5 +52,25 @@ TEST(ReplayTool, MalformedLineExitsTwoNamingTheLine) {
     }
 }
 
+TEST(ReplayTool, OrientationAndMonitorOptionsMoveATap) {
+    // A tap at the frame's top-left corner, on a trace with two monitors.
+    const std::string trace =
+        "monitor A 0 0 1280 720 primary\\nmonitor B 1280 0 3840 2160\\n"
+        "1000 frame 1:7:0:0\\n1050 frame 1:4:0:0\\n";
+    struct Case { const char* arguments; const char* location; };
+    for (const Case& c : {Case{"", R"("location":[0.0,0.0])"},
+                          Case{"--display B --rotate 90", R"("location":[5120.0,0.0])"},
+                          Case{"--display=B --rotate=180 --mirror-x --mirror-y", R"("location":[1280.0,0.0])"},
+                          Case{"--display B --mirror-y", R"("location":[1280.0,2160.0])"}}) {
+        auto run = runTool(std::string(c.arguments) + " -", trace);
+        EXPECT_EQ(run.status, 0) << run.out;
+        EXPECT_NE(run.out.find(c.location), std::string::npos) << c.arguments << "\n" << run.out;
+    }
+    for (const char* bad : {"--rotate 45 -", "--rotate -", "--display -"}) {
+        auto run = runTool(bad, trace);
+        EXPECT_EQ(run.status, 2) << bad;
+    }
+}
+
 }  // namespace
 }  // namespace touchlane

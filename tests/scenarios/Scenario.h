@@ -29,7 +29,7 @@ struct Run {
 
 // Plays the trace through the whole pipeline (parser, router, recognizers,
 // handlers, simulators) in virtual time; fails the test on a malformed trace.
-inline Run play(const std::string& trace) {
+inline Run play(const std::string& trace, DisplayOrientation orientation = {}) {
     Run run;
     std::istringstream input(trace);
     std::ostringstream lines, log;
@@ -38,6 +38,7 @@ inline Run play(const std::string& trace) {
     options.log = &log;
     options.onEvent = [&](const PostedEvent& e) { run.events.push_back(e); };
     options.makeSink = makeReplayRouter;
+    options.orientation = orientation;
     auto outcome = replayTrace(input, options);
     EXPECT_TRUE(outcome.ok) << outcome.error;
     run.eventLines = lines.str();

@@ -82,10 +82,17 @@ bool readsAsTitles(const std::vector<std::string>& lines, const std::vector<std:
         }
         return row[b.size()];
     };
+    // A checked item's mark may be read as a character or three before its title.
+    auto readsAs = [&](const std::string& line, const std::string& title) {
+        for (size_t skip = 0; skip <= std::min<size_t>(4, line.size()); ++skip) {
+            if (distance(line.substr(skip), title) <= 2) return true;
+        }
+        return false;
+    };
     size_t next = 0;
     for (std::string line : lines) {
         if (line.size() > 2 && line[line.size() - 2] == ' ') line.resize(line.size() - 2);
-        if (next < titles.size() && distance(line, titles[next]) <= 2) ++next;
+        if (next < titles.size() && readsAs(line, titles[next])) ++next;
     }
     return next == titles.size();
 }
@@ -148,6 +155,36 @@ protected:
               "echo $! >agent.pid; wait $!; echo $? >agent.status; } >/dev/null 2>&1 &");
     }
 
+    // The agent's open menus (its wide windows), left to right: a submenu opens
+    // beside its menu.
+    std::vector<Window> menuWindows() const {
+        std::vector<Window> menus;
+        std::istringstream lines(x("xdotool search --onlyvisible --classname '^touchlane$' | while read w; do "
+                                   "xdotool getwindowgeometry --shell $w | tr '\\n' ' '; echo; done"));
+        for (std::string line; std::getline(lines, line);) {
+            Window w;
+            if (std::sscanf(line.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &w.x, &w.y, &w.width, &w.height) == 4 &&
+                w.width > 64) {
+                menus.push_back(w);
+            }
+        }
+        std::sort(menus.begin(), menus.end(), [](const Window& a, const Window& b) { return a.x < b.x; });
+        return menus;
+    }
+    // Opens the submenu in `row` of the menu and reads it as `titles`.
+    void expectSubmenu(const Window& menu, int row, int rows, const std::vector<std::string>& titles) {
+        click(menu, row, rows, 1);
+        std::optional<Window> submenu;
+        ASSERT_TRUE(eventually([&] {
+            auto menus = menuWindows();
+            if (menus.size() == 2) submenu = menus[1];
+            return submenu.has_value();
+        })) << "no submenu in row " << row << "\n" << outputs();
+        std::vector<std::string> read;
+        EXPECT_TRUE(eventually([&] { return readsAsTitles(read = readText(screenshot(*submenu), titles), titles); }))
+            << "the submenu reads: " << ::testing::PrintToString(read);
+    }
+
     // The agent's visible tray icon, or its menu while open (the wider window).
     std::optional<Window> agentWindow(bool menu) const {
         std::istringstream lines(x("xdotool search --onlyvisible --classname '^touchlane$' | while read w; do "
@@ -196,7 +233,7 @@ protected:
     std::string display;
 };
 
-TEST_F(TrayEndToEnd, TheItemShowsNotConnectedItsMenuOffersThreeItemsAndExitEndsTheAgent) {
+TEST_F(TrayEndToEnd, TheItemShowsNotConnectedItsMenuOffersItsItemsAndExitEndsTheAgent) {
     ASSERT_NO_FATAL_FAILURE(startTrayAndAgent());
 
     std::optional<Window> icon;
@@ -212,13 +249,28 @@ TEST_F(TrayEndToEnd, TheItemShowsNotConnectedItsMenuOffersThreeItemsAndExitEndsT
     ASSERT_TRUE(eventually([&] { return (menu = agentWindow(true)).has_value(); })) << "no menu\n" << outputs();
     // The first start turned launch at login on, so the item offers to turn it off.
     const std::vector<std::string> titles = {
-        "Disable automatic startup", "Version: V" + BundleInfo::shortVersion() + "." + BundleInfo::buildNumber(),
-        "Exit the app"};
+        "Disable automatic startup", "Touch display", "Orientation",
+        "Version: V" + BundleInfo::shortVersion() + "." + BundleInfo::buildNumber(), "Exit the app"};
     std::vector<std::string> read;
     EXPECT_TRUE(eventually([&] { return readsAsTitles(read = readText(screenshot(*menu), titles), titles); }))
         << "the menu reads: " << ::testing::PrintToString(read);
 
-    click(*menu, 2, 3, 1);  // "Exit the app"
+    // The test server's one monitor, checked; then the orientations, and a quarter turn chosen.
+    expectSubmenu(*menu, 1, 5, {"screen: 800 x 600"});
+    expectSubmenu(*menu, 2, 5,
+                  {"Rotate 0 degrees", "Rotate 90 degrees", "Rotate 180 degrees", "Rotate 270 degrees",
+                   "Mirror left and right", "Mirror top and bottom"});
+    if (auto menus = menuWindows(); menus.size() == 2) click(menus[1], 1, 6, 1);
+    const fs::path settingsFile = dir / "home/.config/Touchlane/org.touchlane.Touchlane.plist";
+    EXPECT_TRUE(eventually([&] {
+        const std::string stored = readFile(settingsFile);
+        return stored.find("<key>touchDisplayRotation</key>") != std::string::npos &&
+               stored.find("<integer>90</integer>") != std::string::npos;
+    })) << "the quarter turn is not stored:\n" << readFile(settingsFile);
+
+    click(*icon, 0, 1, 3);
+    ASSERT_TRUE(eventually([&] { return (menu = agentWindow(true)).has_value(); })) << "no menu\n" << outputs();
+    click(*menu, 4, 5, 1);  // "Exit the app"
     ASSERT_TRUE(eventually([&] { return fs::exists(dir / "agent.status"); })) << "the agent runs on\n" << outputs();
     EXPECT_EQ(readFile(dir / "agent.status"), "0\n") << outputs();
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <iostream>
 #include <string>
 
@@ -16,7 +17,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: touchlane-replay [--log FILE] [--debug] [--output x11|uinput] TRACE\n"
+    "Usage: touchlane-replay [--log FILE] [--debug] [--output x11|uinput]\n"
+    "                        [--rotate 0|90|180|270] [--mirror-x] [--mirror-y] [--display NAME] TRACE\n"
     "Plays TRACE (a file, or - for standard input) through the report parser,\n"
     "the touch router, the gesture recognizers and the event simulators in\n"
     "virtual time, and prints every posted event as one JSON line. TRACE may\n"
@@ -27,6 +29,11 @@ constexpr const char* kUsage =
     "  --debug           also log the live gesture classification\n"
     "  --output x11      play the trace on this X11 desktop, in real time\n"
     "  --output uinput   play it through a virtual uinput pointer and keyboard\n"
+    "  --rotate DEGREES  the frame is turned clockwise on its display by 0, 90, 180 or 270\n"
+    "  --mirror-x        the frame's left and right are swapped on the screen\n"
+    "  --mirror-y        the frame's top and bottom are swapped on the screen\n"
+    "  --display NAME    the frame is on monitor NAME (of the trace's 'monitor' lines, or\n"
+    "                    of the desktop with --output) until a 'choose' line says otherwise\n"
     "  --help       show this help and exit\n"
     "  --version    show the version and exit\n"
     "\n"
@@ -47,6 +54,18 @@ int main(int argc, char** argv) {
     bool debug = false;
     bool sawTrace = false;
     std::string output;
+    touchlane::DisplayOrientation orientation;
+    std::string chosenDisplay;
+    // The value of an option given as "--name VALUE" or "--name=VALUE"; none
+    // (after a usage message) when it is missing.
+    auto optionValue = [&](const std::string& arg, const std::string& name, int& i) -> std::optional<std::string> {
+        if (arg.size() > name.size()) return arg.substr(name.size() + 1);
+        if (i + 1 >= argc) return std::nullopt;
+        return std::string(argv[++i]);
+    };
+    auto isOption = [](const std::string& arg, const std::string& name) {
+        return arg == name || arg.rfind(name + "=", 0) == 0;
+    };
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -60,6 +79,22 @@ int main(int argc, char** argv) {
         }
         if (arg == "--debug") {
             debug = true;
+        } else if (arg == "--mirror-x") {
+            orientation.mirrorX = true;
+        } else if (arg == "--mirror-y") {
+            orientation.mirrorY = true;
+        } else if (isOption(arg, "--rotate")) {
+            auto degrees = optionValue(arg, "--rotate", i);
+            std::optional<touchlane::DisplayRotation> rotation;
+            if (degrees == "0" || degrees == "90" || degrees == "180" || degrees == "270") {
+                rotation = touchlane::rotationFromDegrees(std::stol(*degrees));
+            }
+            if (!rotation) return usageError("option '--rotate' takes 0, 90, 180 or 270");
+            orientation.rotation = *rotation;
+        } else if (isOption(arg, "--display")) {
+            auto name = optionValue(arg, "--display", i);
+            if (!name || name->empty()) return usageError("option '--display' needs a monitor name");
+            chosenDisplay = *name;
         } else if (arg == "--log" || arg.rfind("--log=", 0) == 0) {
             if (arg == "--log") {
                 if (i + 1 >= argc) return usageError("option '--log' needs a file name");
@@ -127,6 +162,8 @@ int main(int argc, char** argv) {
     options.makeSink = touchlane::makeReplayRouter;
     options.desktop = desktop.get();
     options.realTime = desktop != nullptr;
+    options.orientation = orientation;
+    options.chosenDisplay = chosenDisplay;
     auto outcome = touchlane::replayTrace(*trace, options);
     std::cout.flush();
     if (!outcome.ok) {
