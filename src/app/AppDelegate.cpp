@@ -72,6 +72,9 @@ void AppDelegate::applicationDidFinishLaunching() {
 
 void AppDelegate::applicationWillTerminate() {
     if (deviceMonitor_) deviceMonitor_->shutDown();
+    // The touchscreens' read loops end too: their grabs are released and what is
+    // down is lifted before the program's statics go.
+    if (touchscreenMonitor_) touchscreenMonitor_->stop();
 }
 
 void AppDelegate::applyFirstRunLaunchAtLoginRule() {
