@@ -5,28 +5,14 @@
 #include <fmt/format.h>
 
 #include "scenarios/Scenario.h"
-#include "synthesis/EventActionTable.h"
 
 namespace touchlane::scenario {
 namespace {
 
-using Keys = std::vector<DesktopKey>;
 using R = DisplayRotation;
 
 // A laptop screen on the left (primary) and the large display carrying the frame.
 const std::string kTwoMonitors = "monitor SMALL 0 0 1280 720 primary\nmonitor BIG 1280 0 3840 2160\n";
-
-Keys keysPressed(const Run& run) {
-    Keys keys;
-    EventActionState state;
-    for (const auto& e : run.events) {
-        auto mapped = desktopActionsForEvent(e.record, state);
-        state = mapped.state;
-        for (const auto& action : mapped.actions)
-            if (auto* press = std::get_if<KeyPress>(&action)) keys.push_back(press->key);
-    }
-    return keys;
-}
 
 // Where the left button went down, in order.
 std::vector<Point> leftDowns(const Run& run) {
@@ -34,13 +20,6 @@ std::vector<Point> leftDowns(const Run& run) {
     for (const auto& e : mouseEvents(run, {en::kLeftMouseDown})) points.push_back(e.record.location);
     return points;
 }
-
-std::vector<Finger> shifted(std::vector<Finger> fingers, double dx, double dy) {
-    for (auto& f : fingers) f.toX = f.fromX + dx, f.toY = f.fromY + dy;
-    return fingers;
-}
-
-const std::vector<Finger> kThree = {{1, 14000, 14000}, {2, 16500, 16000}, {3, 19000, 14500}};
 
 // Thresholds are in the chosen monitor's points, so one gesture on the frame is
 // the same gesture whether the frame covers a small or a large monitor.
@@ -88,6 +67,9 @@ TEST(DisplayChoiceScenario, OrientationTurnsSwipesAndTapsOntoTheScreen) {
         {{R::threeQuarter, false, false}, {DesktopKey::super, DesktopKey::pageDown}, {big.x, big.height}},
         {{R::none, false, true}, {DesktopKey::super}, {big.x, big.height}},  // three down: the overview too
         {{R::none, true, false}, {DesktopKey::super}, {big.x + big.width, 0}},
+        // Turned first, then mirrored: the turn's rightwards swipe goes left.
+        {{R::quarter, true, false}, {DesktopKey::super, DesktopKey::pageDown}, {big.x, 0}},
+        {{R::half, true, true}, {DesktopKey::super}, {big.x, 0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(int(c.orientation.packed()));

@@ -6,33 +6,10 @@
 
 #include "scenarios/NoisyTrace.h"
 #include "scenarios/Scenario.h"
-#include "synthesis/EventActionTable.h"
 
 namespace touchlane::scenario {
 namespace {
 
-using Keys = std::vector<DesktopKey>;
-
-// The keys pressed, in order, by the desktop actions the events map to through
-// the one table the real outputs use.
-Keys keysPressed(const Run& run) {
-    Keys keys;
-    EventActionState state;
-    for (const auto& e : run.events) {
-        auto mapped = desktopActionsForEvent(e.record, state);
-        state = mapped.state;
-        for (const auto& action : mapped.actions)
-            if (auto* press = std::get_if<KeyPress>(&action)) keys.push_back(press->key);
-    }
-    return keys;
-}
-
-std::vector<Finger> shifted(std::vector<Finger> fingers, double dx, double dy) {
-    for (auto& f : fingers) f.toX = f.fromX + dx, f.toY = f.fromY + dy;
-    return fingers;
-}
-
-const std::vector<Finger> kThree = {{1, 14000, 14000}, {2, 16500, 16000}, {3, 19000, 14500}};
 const std::vector<Finger> kFour = {{1, 12000, 18000}, {2, 14500, 16000}, {3, 17000, 15500}, {4, 19500, 16500}};
 
 TEST(MultiFingerScenario, SwipesAndPinchesPressTheirDesktopKeysOnce) {

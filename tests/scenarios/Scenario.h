@@ -13,6 +13,7 @@
 #include "replay/ReplayRouter.h"
 #include "replay/ReplaySession.h"
 #include "support/TraceText.h"
+#include "synthesis/EventActionTable.h"
 #include "synthesis/EventNumbers.h"
 #include "synthesis/EventRecordLine.h"
 
@@ -103,5 +104,29 @@ inline Point screenPoint(double x, double y) { return {x * 1920.0 / 32767.0, y *
 inline size_t logLines(const Run& run, const std::string& text) {
     return std::ranges::count_if(run.log, [&](const std::string& line) { return line.find(text) != std::string::npos; });
 }
+
+using Keys = std::vector<DesktopKey>;
+
+// The keys pressed, in order, by the desktop actions the events map to through
+// the one table the real outputs use.
+inline Keys keysPressed(const Run& run) {
+    Keys keys;
+    EventActionState state;
+    for (const auto& e : run.events) {
+        auto mapped = desktopActionsForEvent(e.record, state);
+        state = mapped.state;
+        for (const auto& action : mapped.actions)
+            if (auto* press = std::get_if<KeyPress>(&action)) keys.push_back(press->key);
+    }
+    return keys;
+}
+
+// The fingers moved by (dx, dy) from where they land.
+inline std::vector<Finger> shifted(std::vector<Finger> fingers, double dx, double dy) {
+    for (auto& f : fingers) f.toX = f.fromX + dx, f.toY = f.fromY + dy;
+    return fingers;
+}
+
+inline const std::vector<Finger> kThree = {{1, 14000, 14000}, {2, 16500, 16000}, {3, 19000, 14500}};
 
 }  // namespace touchlane::scenario
