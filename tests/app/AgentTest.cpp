@@ -30,7 +30,6 @@
 #include "logging/LogHook.h"
 #include "logging/LogName.h"
 #include "logging/Logger.h"
-#include "platform/BundleInfo.h"
 #include "platform/DisplayBounds.h"
 #include "platform/ManualScheduler.h"
 #include "routing/TouchEventRouter.h"
@@ -53,26 +52,17 @@ void ensureQtApplication() {
 
 // HOME and the XDG folders inside a scratch folder for a scope, so that autostart
 // entries, settings, logs and locks never touch the developer's own.
-class TemporaryHome {
-public:
+struct TemporaryHome {
     TemporaryHome() {
-        for (const auto& [name, folder] : kFolders) {
-            const char* old = std::getenv(name);
-            saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-            setenv(name, (path() + folder).c_str(), 1);
-        }
         std::filesystem::create_directories(runtime());
         std::filesystem::permissions(runtime(), std::filesystem::perms::owner_all);
     }
-    ~TemporaryHome() { for (const auto& [name, old] : saved_) old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
-    std::string path() const { return folder_.path(); }
+    std::string path() const { return folder.path(); }
     std::string runtime() const { return path() + "/runtime"; }
 
-private:
-    static constexpr std::pair<const char*, const char*> kFolders[] = {
-        {"HOME", ""}, {"XDG_CONFIG_HOME", "/config"}, {"XDG_STATE_HOME", "/state"}, {"XDG_RUNTIME_DIR", "/runtime"}};
-    ScratchFolder folder_;
-    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+    ScratchFolder folder;
+    EnvironmentOverride home{"HOME", path()}, config{"XDG_CONFIG_HOME", path() + "/config"},
+        state{"XDG_STATE_HOME", path() + "/state"}, runtimeDir{"XDG_RUNTIME_DIR", runtime()};
 };
 
 TEST(AutostartEntry, ProgramPathsAreQuotedAndEscapedAndHiddenEntriesAreOff) {
@@ -240,11 +230,9 @@ protected:
 };
 
 TEST_F(TrayMenu, ThreeItemsWhoseToggleFlipsTheAutostartEntryAndItsTitle) {
-    const std::string version = "Version: V" + BundleInfo::shortVersion() + "." + BundleInfo::buildNumber();
+    // The titles as a person reads them: TrayEndToEnd.
     emit item->menu()->aboutToShow();
-    EXPECT_EQ(titles(), (std::vector<std::string>{"Disable automatic startup", "Touch display", "Orientation", version,
-                                                  "Exit the app"}));
-    EXPECT_FALSE(action(3)->isEnabled());
+    EXPECT_FALSE(action(3)->isEnabled()) << "the version is no command";
     LaunchLogInUtilities::toggleLaunchAtStartup();  // behind the menu's back
     emit item->menu()->aboutToShow();
     EXPECT_EQ(titles()[0], "Enable automatic startup");

@@ -155,47 +155,41 @@ protected:
               "echo $! >agent.pid; wait $!; echo $? >agent.status; } >/dev/null 2>&1 &");
     }
 
-    // The agent's open menus (its wide windows), left to right: a submenu opens
-    // beside its menu.
-    std::vector<Window> menuWindows() const {
-        std::vector<Window> menus;
+    // The agent's visible windows, left to right: its tray icon (narrow) and its
+    // open menus (wide; a submenu opens beside its menu).
+    std::vector<Window> agentWindows(bool menus) const {
+        std::vector<Window> found;
         std::istringstream lines(x("xdotool search --onlyvisible --classname '^touchlane$' | while read w; do "
                                    "xdotool getwindowgeometry --shell $w | tr '\\n' ' '; echo; done"));
         for (std::string line; std::getline(lines, line);) {
             Window w;
             if (std::sscanf(line.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &w.x, &w.y, &w.width, &w.height) == 4 &&
-                w.width > 64) {
-                menus.push_back(w);
+                (w.width > 64) == menus && w.width > 4) {
+                found.push_back(w);
             }
         }
-        std::sort(menus.begin(), menus.end(), [](const Window& a, const Window& b) { return a.x < b.x; });
-        return menus;
+        std::sort(found.begin(), found.end(), [](const Window& a, const Window& b) { return a.x < b.x; });
+        return found;
+    }
+    std::optional<Window> agentWindow(bool menu) const {
+        const auto found = agentWindows(menu);
+        return found.empty() ? std::nullopt : std::optional(found.front());
+    }
+    void expectReads(const Window& window, const std::vector<std::string>& titles) const {
+        std::vector<std::string> read;
+        EXPECT_TRUE(eventually([&] { return readsAsTitles(read = readText(screenshot(window), titles), titles); }))
+            << "it reads: " << ::testing::PrintToString(read);
     }
     // Opens the submenu in `row` of the menu and reads it as `titles`.
     void expectSubmenu(const Window& menu, int row, int rows, const std::vector<std::string>& titles) {
         click(menu, row, rows, 1);
         std::optional<Window> submenu;
         ASSERT_TRUE(eventually([&] {
-            auto menus = menuWindows();
+            auto menus = agentWindows(true);
             if (menus.size() == 2) submenu = menus[1];
             return submenu.has_value();
         })) << "no submenu in row " << row << "\n" << outputs();
-        std::vector<std::string> read;
-        EXPECT_TRUE(eventually([&] { return readsAsTitles(read = readText(screenshot(*submenu), titles), titles); }))
-            << "the submenu reads: " << ::testing::PrintToString(read);
-    }
-
-    // The agent's visible tray icon, or its menu while open (the wider window).
-    std::optional<Window> agentWindow(bool menu) const {
-        std::istringstream lines(x("xdotool search --onlyvisible --classname '^touchlane$' | while read w; do "
-                                   "xdotool getwindowgeometry --shell $w | tr '\\n' ' '; echo; done"));
-        for (std::string line; std::getline(lines, line);) {
-            Window w;
-            const int read = std::sscanf(line.c_str(), "WINDOW=%*d X=%d Y=%d WIDTH=%d HEIGHT=%d", &w.x, &w.y, &w.width,
-                                         &w.height);
-            if (read == 4 && (w.width > 64) == menu && w.width > 4) return w;
-        }
-        return std::nullopt;
+        expectReads(*submenu, titles);
     }
     QImage screenshot(const Window& area) const {
         const std::string png = x("xwd -root -silent | /usr/bin/convert xwd:- png:-");
@@ -251,16 +245,14 @@ TEST_F(TrayEndToEnd, TheItemShowsNotConnectedItsMenuOffersItsItemsAndExitEndsThe
     const std::vector<std::string> titles = {
         "Disable automatic startup", "Touch display", "Orientation",
         "Version: V" + BundleInfo::shortVersion() + "." + BundleInfo::buildNumber(), "Exit the app"};
-    std::vector<std::string> read;
-    EXPECT_TRUE(eventually([&] { return readsAsTitles(read = readText(screenshot(*menu), titles), titles); }))
-        << "the menu reads: " << ::testing::PrintToString(read);
+    expectReads(*menu, titles);
 
     // The test server's one monitor, checked; then the orientations, and a quarter turn chosen.
     expectSubmenu(*menu, 1, 5, {"screen: 800 x 600"});
     expectSubmenu(*menu, 2, 5,
                   {"Rotate 0 degrees", "Rotate 90 degrees", "Rotate 180 degrees", "Rotate 270 degrees",
                    "Mirror left and right", "Mirror top and bottom"});
-    if (auto menus = menuWindows(); menus.size() == 2) click(menus[1], 1, 6, 1);
+    if (auto menus = agentWindows(true); menus.size() == 2) click(menus[1], 1, 6, 1);
     const fs::path settingsFile = dir / "home/.config/Touchlane/org.touchlane.Touchlane.plist";
     EXPECT_TRUE(eventually([&] {
         const std::string stored = readFile(settingsFile);
