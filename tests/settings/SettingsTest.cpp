@@ -132,22 +132,6 @@ TEST_F(KeyValueStore, ObserversKeepOrDropThemselvesAndTheLastRegisteredWins) {
     EXPECT_EQ(keyless, (std::vector<Value>{std::nullopt}));
 }
 
-// A healthy file is never copied aside: the crash test finds no .corrupt file.
-TEST_F(KeyValueStore, AnUnreadableFileIsKeptAsCorruptBeforeTheFirstWriteReplacesIt) {
-    const std::string broken = "<?xml version=\"1.0\"?><plist><dict><key>usbConnectionStatus</key>";
-    fs::create_directories(folder);
-    std::ofstream(path) << broken;
-    auto store = open();
-    EXPECT_TRUE(store->loadAllParamDict().empty());
-    EXPECT_FALSE(fs::exists(path + ".corrupt"));  // reading alone changes nothing
-
-    store->setParamValue(1, "a");
-    store->setParamValue(2, "b");
-    EXPECT_EQ(readWholeFile(path + ".corrupt").contents, broken);
-    EXPECT_EQ(log.count("Unreadable settings file kept as " + path + ".corrupt"), 1u);
-    EXPECT_EQ(onDisk(), (PropertyListDictionary{{"a", 1}, {"b", 2}}));
-}
-
 std::string nestedArrays(int depth) {
     std::string xml = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>a</key>";
     for (int i = 0; i < depth; ++i) xml += "<array>";
@@ -155,14 +139,18 @@ std::string nestedArrays(int depth) {
     return xml + "</dict></plist>";
 }
 
-// Files that crashed or hung every start: each is refused, kept aside under a
-// name of its own (earlier copies stay), and the first write puts a sound file in
-// its place. In a child, so that a hang shows up as the watchdog's signal.
+// Unreadable files, some of which crashed or hung every start: each is refused,
+// kept aside under a name of its own (earlier copies stay) by the first write and
+// not before, and that write puts a sound file in its place. A healthy file is
+// never copied aside: the crash test finds no .corrupt file. In a child, so that
+// a hang shows up as the watchdog's signal.
 TEST_F(KeyValueStore, HostileFilesAreKeptAsNumberedCorruptCopiesAndNeverCrashOrHang) {
+    const std::string cutOff = "<?xml version=\"1.0\"?><plist><dict><key>usbConnectionStatus</key>";
     const struct {
         const char* name;
         std::function<void()> plant;
     } cases[] = {
+        {"cut off", [&] { std::ofstream(path) << cutOff; }},
         {"nested 20,000 deep", [&] { std::ofstream(path) << nestedArrays(20000); }},
         {"nested 2,000 deep, within the size", [&] { std::ofstream(path) << nestedArrays(2000); }},
         {"a FIFO", [&] { ::mkfifo(path.c_str(), 0600); }},
@@ -174,13 +162,15 @@ TEST_F(KeyValueStore, HostileFilesAreKeptAsNumberedCorruptCopiesAndNeverCrashOrH
             cases[i].plant();
             LogRecorder log;
             auto store = std::make_shared<LMSTKeyValueStore>(path);
-            if (!store->loadAllParamDict().empty()) return 10 + i;
-            store->setParamValue(i, "a");
             const std::string copy = path + ".corrupt" + (i == 0 ? "" : fmt::format(".{}", i + 1));
+            if (!store->loadAllParamDict().empty()) return 10 + i;
+            if (fs::exists(fs::symlink_status(copy))) return 50 + i;  // reading alone changes nothing
+            store->setParamValue(i, "a");
+            store->setParamValue(i, "b");
             if (!fs::exists(fs::symlink_status(copy))) return 20 + i;
             if (log.count("Unreadable settings file kept as " + copy) != 1) return 30 + i;
             if (decodePropertyList(readWholeFile(path).contents.value_or("")).dictionary !=
-                PropertyListDictionary{{"a", i}}) {
+                PropertyListDictionary{{"a", i}, {"b", i}}) {
                 return 40 + i;
             }
             fs::remove(path);
@@ -188,8 +178,9 @@ TEST_F(KeyValueStore, HostileFilesAreKeptAsNumberedCorruptCopiesAndNeverCrashOrH
         return 0;
     });
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(readWholeFile(path + ".corrupt").contents, nestedArrays(20000));
-    EXPECT_TRUE(fs::is_fifo(path + ".corrupt.3"));
+    EXPECT_EQ(readWholeFile(path + ".corrupt").contents, cutOff);
+    EXPECT_EQ(readWholeFile(path + ".corrupt.2").contents, nestedArrays(20000));
+    EXPECT_TRUE(fs::is_fifo(path + ".corrupt.4"));
 }
 
 class DataControllerTest : public ::testing::Test {
