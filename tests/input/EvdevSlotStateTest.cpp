@@ -118,28 +118,21 @@ TEST(EvdevSlotState, AStillContactIsReportedAgainUntilItLifts) {
     EXPECT_EQ(state.heldFrame(), nullptr) << "lifted";
 }
 
+// Widths follow the position scale (50 of 1000 x units, 50 of 500 y units
+// rounded), pressure its own range; unmeasured axes give nothing.
 TEST(EvdevSlotState, WidthsFollowThePositionScaleAndPressureItsOwnRange) {
-    EvdevAxes a = axes();
-    a.pressure = {true, 0, 1023};
-    EvdevSlotState state(a);
-    state.handle(EV_ABS, ABS_MT_TRACKING_ID, 1);
-    state.handle(EV_ABS, ABS_MT_TOUCH_MAJOR, 50);
-    state.handle(EV_ABS, ABS_MT_PRESSURE, 1023);
-    auto frame = state.handle(EV_SYN, SYN_REPORT, 0);
-    ASSERT_TRUE(frame);
-    const auto& touch = *frame->touchDataArray->front();
-    EXPECT_EQ(touch.width, 1638);   // 50 of 1000 x units
-    EXPECT_EQ(touch.height, 3277);  // round: 50 of 500 y units
-    EXPECT_EQ(touch.pressure, 32767);
-
-    EvdevAxes bare = axes();
-    bare.touchMajor = {};
-    EvdevSlotState plain(bare);
-    plain.handle(EV_ABS, ABS_MT_TRACKING_ID, 1);
-    plain.handle(EV_ABS, ABS_MT_TOUCH_MAJOR, 50);
-    frame = plain.handle(EV_SYN, SYN_REPORT, 0);
-    EXPECT_EQ(frame->touchDataArray->front()->width, 0);
-    EXPECT_EQ(frame->touchDataArray->front()->pressure, 0);
+    for (bool measured : {true, false}) {
+        EvdevAxes a = axes();
+        if (measured) a.pressure = {true, 0, 1023};
+        else a.touchMajor = {};
+        EvdevSlotState state(a);
+        feed(state, {id(1), {EV_ABS, ABS_MT_TOUCH_MAJOR, 50}, {EV_ABS, ABS_MT_PRESSURE, 1023}});
+        const auto frame = state.handle(EV_SYN, SYN_REPORT, 0);
+        ASSERT_TRUE(frame);
+        const auto& t = *frame->touchDataArray->front();
+        EXPECT_EQ(std::tuple(int(t.width), int(t.height), int(t.pressure)),
+                  measured ? std::tuple(1638, 3277, 32767) : std::tuple(0, 0, 0));
+    }
 }
 
 }  // namespace

@@ -73,18 +73,16 @@ TEST(EvdevTouchscreen, ListSaysWhyEachTouchscreenIsOrIsNotServedAndNoneInOneLine
               "\"Frame\" (/dev/input/event7, 1ff7:0000): a supported touch frame, served through hidraw\n");
 }
 
-std::vector<ScriptedEvdevReader::Step> touchDown() {
-    auto event = [](uint16_t type, uint16_t code, int32_t value) {
-        return ScriptedEvdevReader::Step{ScriptedEvdevReader::Status::event, {0, type, code, value}, {}};
-    };
-    return {event(EV_ABS, ABS_MT_TRACKING_ID, 1), event(EV_ABS, ABS_MT_POSITION_X, 50), event(EV_SYN, SYN_REPORT, 0)};
-}
-
-EvdevAxes axes() {
-    EvdevAxes a;
-    a.x = a.y = {true, 0, 100};
-    a.slotCount = 2;
-    return a;
+// A two-slot screen on which one contact lands, then nothing more.
+std::unique_ptr<ScriptedEvdevReader> touchingReader() {
+    EvdevAxes axes;
+    axes.x = axes.y = {true, 0, 100};
+    axes.slotCount = 2;
+    auto reader = std::make_unique<ScriptedEvdevReader>(axes, "Panel");
+    for (auto [code, value] : {std::pair{ABS_MT_TRACKING_ID, 1}, {ABS_MT_POSITION_X, 50}})
+        reader->push({ScriptedEvdevReader::Status::event, {0, EV_ABS, uint16_t(code), value}, {}});
+    reader->push({ScriptedEvdevReader::Status::event, {0, EV_SYN, SYN_REPORT, 0}, {}});
+    return reader;
 }
 
 std::vector<int> states(const test::FakeTouchDataSink& sink) {
@@ -110,9 +108,7 @@ TEST(EvdevTouchscreen, AScreenThatGoesAwayEndsItsTouchesAndIsServedAgainWhenItRe
     };
     environment.openReader = [&](const std::string&, std::string&) {
         ++opens;
-        auto reader = std::make_unique<ScriptedEvdevReader>(axes(), "Panel");
-        for (const auto& step : touchDown()) reader->push(step);
-        return std::unique_ptr<EvdevEventReader>(std::move(reader));  // then gone
+        return std::unique_ptr<EvdevEventReader>(touchingReader());  // then gone
     };
     environment.publishServed = [&](const std::vector<std::string>& names) { published.push_back(names); };
     environment.watchesUdev = false;
@@ -142,8 +138,7 @@ TEST(EvdevTouchscreen, AScreenThatGoesAwayEndsItsTouchesAndIsServedAgainWhenItRe
 TEST(EvdevTouchscreen, DroppedEventsResyncFromTheDevicesStateAndAGoneDeviceLiftsWhatIsDown) {
     VirtualTime time;
     auto router = std::make_shared<test::FakeTouchDataSink>();
-    auto reader = std::make_unique<ScriptedEvdevReader>(axes(), "Panel");
-    for (const auto& step : touchDown()) reader->push(step);
+    auto reader = touchingReader();
     // While events were lost, contact 1 lifted and contact 2 landed in slot 1.
     reader->push({ScriptedEvdevReader::Status::dropped, {}, {{}, {2, 100, 100, 0, 0, 0}}});
     EvdevTouchSource source(std::move(reader), router);
@@ -157,8 +152,7 @@ TEST(EvdevTouchscreen, DroppedEventsResyncFromTheDevicesStateAndAGoneDeviceLifts
 TEST(EvdevTouchscreen, StoppingWhileTheReadThreadWaitsLiftsWhatIsDownOnce) {
     // Real threads: the read loop waits on the device while the owner stops it.
     auto router = std::make_shared<test::FakeTouchDataSink>();
-    auto reader = std::make_unique<ScriptedEvdevReader>(axes(), "Panel");
-    for (const auto& step : touchDown()) reader->push(step);
+    auto reader = touchingReader();
     reader->setEndsGone(false);
     EvdevTouchSource source(std::move(reader), router);
     source.start();

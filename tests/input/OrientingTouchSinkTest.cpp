@@ -2,15 +2,10 @@
 
 #include "input/OrientingTouchSink.h"
 #include "platform/DisplayBounds.h"
+#include "support/FakeTouchDataSink.h"
 
 namespace touchlane {
 namespace {
-
-struct CollectingSink : TouchDataSink {
-    std::vector<std::shared_ptr<BaseModel>> received;
-    void handleTouchData(std::shared_ptr<BaseModel> model) override { received.push_back(std::move(model)); }
-    void resetDeviceState() override {}
-};
 
 std::shared_ptr<TouchPointModel> contact(uint8_t id, uint16_t x, uint16_t y, uint16_t w, uint16_t h) {
     auto point = std::make_shared<TouchPointModel>();
@@ -21,7 +16,7 @@ std::shared_ptr<TouchPointModel> contact(uint8_t id, uint16_t x, uint16_t y, uin
 }
 
 TEST(OrientingTouchSink, PassesCopiesInTheOrientationInForceAndLeavesTheReportAlone) {
-    auto collected = std::make_shared<CollectingSink>();
+    auto collected = std::make_shared<test::FakeTouchDataSink>();
     auto sink = orientingSink(collected);
     auto frame = std::make_shared<MultiTouchModel>();
     frame->count = 2;
@@ -30,14 +25,15 @@ TEST(OrientingTouchSink, PassesCopiesInTheOrientationInForceAndLeavesTheReportAl
     pen->x = 10, pen->y = 20;
 
     sink->handleTouchData(frame);
-    EXPECT_EQ(collected->received.back(), frame) << "no copy while nothing is turned";
+    EXPECT_EQ(collected->models().back(), frame) << "no copy while nothing is turned";
     {
         DisplayOrientationOverride turned({DisplayRotation::quarter, false, false});
         sink->handleTouchData(frame);
         sink->handleTouchData(pen);
     }
-    ASSERT_EQ(collected->received.size(), 3u);
-    auto* turned = dynamic_cast<MultiTouchModel*>(collected->received[1].get());
+    const auto received = collected->models();
+    ASSERT_EQ(received.size(), 3u);
+    auto* turned = dynamic_cast<MultiTouchModel*>(received[1].get());
     ASSERT_NE(turned, nullptr);
     ASSERT_EQ(turned->touchDataArray->size(), 2u);
     const auto& first = *(*turned->touchDataArray)[0];
@@ -46,7 +42,7 @@ TEST(OrientingTouchSink, PassesCopiesInTheOrientationInForceAndLeavesTheReportAl
               std::tuple(uint16_t(32567), uint16_t(100), uint16_t(120), uint16_t(300)));
     const auto& second = *(*turned->touchDataArray)[1];
     EXPECT_EQ(std::tuple(second.x, second.y), std::tuple(uint16_t(32767), uint16_t(32767)));
-    auto* turnedPen = dynamic_cast<PenModel*>(collected->received[2].get());
+    auto* turnedPen = dynamic_cast<PenModel*>(received[2].get());
     ASSERT_NE(turnedPen, nullptr);
     EXPECT_EQ(std::tuple(turnedPen->x, turnedPen->y), std::tuple(uint16_t(32747), uint16_t(10)));
 

@@ -25,10 +25,13 @@ struct Answers {
     bool operator==(const Answers&) const = default;
 };
 
+Point onScreen(const TouchPosition& p, const Rect& b) {
+    return Point{b.x + p.x * b.width / 32767.0, b.y + p.y * b.height / 32767.0};
+}
+double distance(const Point& u, const Point& v) { return std::hypot(v.x - u.x, v.y - u.y); }
+
 Answers reference(const TouchSequence& s, const Rect& b) {
-    auto mac = [&](const TouchPosition& p) {
-        return Point{b.x + p.x * b.width / 32767.0, b.y + p.y * b.height / 32767.0};
-    };
+    auto mac = [&](const TouchPosition& p) { return onScreen(p, b); };
     Answers r;
     for (const auto& f : s.rawTouchData()) r.maxTouches = std::max<int64_t>(r.maxTouches, f->touchDataArray->size());
     TrackedPointList all;
@@ -58,7 +61,6 @@ Answers reference(const TouchSequence& s, const Rect& b) {
         }
     }
     auto still = [](const std::vector<Point>& path) {
-        auto distance = [](const Point& u, const Point& v) { return std::hypot(v.x - u.x, v.y - u.y); };
         double length = 0;
         for (size_t k = 1; k < path.size(); ++k) length += distance(path[k - 1], path[k]);
         return distance(path.front(), path.back()) <= 28.0 && length <= 55.0;
@@ -134,10 +136,7 @@ TEST(TouchSequenceProperty, RunningMeasurementsEqualTheDefinitions) {
 // answers as the definition does on them.
 TEST(TouchSequenceProperty, LongSequencesStayBoundedAndExactWhereAskedEveryFrame) {
     const Rect bounds{0, 0, 1920, 1080};
-    auto mac = [&](const TouchPosition& p) {
-        return Point{bounds.x + p.x * bounds.width / 32767.0, bounds.y + p.y * bounds.height / 32767.0};
-    };
-    auto distance = [](const Point& u, const Point& v) { return std::hypot(v.x - u.x, v.y - u.y); };
+    auto mac = [&](const TouchPosition& p) { return onScreen(p, bounds); };
     constexpr int frames = 3 * static_cast<int>(TrackedTouchPoint::maxStoredSamples);
     int stillPastTheBound = 0, stillnessLostPastTheBound = 0;
     for (unsigned seed = 1; seed <= 6; ++seed) {
