@@ -22,26 +22,6 @@ TEST(TraceReader, ReadsContactSizesAndIdleAndSkipsBlanksAndComments) {
     EXPECT_EQ(reader.next(d), TraceReader::Status::end);
 }
 
-TEST(TraceReader, MonitorAndChooseLinesCarryNoTime) {
-    std::istringstream input("20 idle\nmonitor DP-1 1280 0 3840 2160 primary\nmonitor DP-1 off\nchoose DP-1\n"
-                             "choose\n20 idle\n");
-    TraceReader reader(input);
-    TraceDirective d;
-    ASSERT_EQ(reader.next(d), TraceReader::Status::directive);
-    ASSERT_EQ(reader.next(d), TraceReader::Status::directive) << reader.errorMessage();
-    auto monitor = std::get<MonitorDirective>(d.body);
-    EXPECT_EQ(monitor.name, "DP-1");
-    EXPECT_EQ(monitor.bounds, (Rect{1280, 0, 3840, 2160}));
-    EXPECT_TRUE(monitor.primary);
-    ASSERT_EQ(reader.next(d), TraceReader::Status::directive);
-    EXPECT_EQ(std::get<MonitorDirective>(d.body).bounds, std::nullopt);
-    ASSERT_EQ(reader.next(d), TraceReader::Status::directive);
-    EXPECT_EQ(std::get<ChooseDirective>(d.body).name, "DP-1");
-    ASSERT_EQ(reader.next(d), TraceReader::Status::directive);
-    EXPECT_EQ(std::get<ChooseDirective>(d.body).name, "");
-    EXPECT_EQ(reader.next(d), TraceReader::Status::directive) << reader.errorMessage();
-}
-
 TEST(TraceReader, MalformedLinesAreRejectedWithTheirLineNumber) {
     const char* bad[] = {
         "display 0 0 1920",          // too few numbers

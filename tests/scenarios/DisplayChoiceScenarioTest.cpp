@@ -88,12 +88,13 @@ TEST(DisplayChoiceScenario, OrientationTurnsSwipesAndTapsOntoTheScreen) {
 TEST(DisplayChoiceScenario, AnAbsentChoiceFallsBackToThePrimaryOnceAndReturnsWithItsMonitor) {
     auto run = play(kTwoMonitors + "choose BIG\nmonitor BIG off\n" + hold(1000, 50, {{1, 16384, 16384}}) +
                     hold(1200, 50, {{1, 16384, 16384}}) + "monitor BIG 1280 0 3840 2160\n" +
-                    hold(2000, 50, {{1, 16384, 16384}}));
+                    hold(2000, 50, {{1, 16384, 16384}}) + "2150 idle\nchoose\n" + hold(2200, 50, {{1, 16384, 16384}}));
     auto downs = leftDowns(run);
-    ASSERT_EQ(downs.size(), 3u) << run.eventLines;
+    ASSERT_EQ(downs.size(), 4u) << run.eventLines;
     EXPECT_NEAR(downs[0].x, 640, 1) << "on the primary monitor while the chosen one is away";
     EXPECT_NEAR(downs[1].x, 640, 1);
     EXPECT_NEAR(downs[2].x, 1280 + 1920, 1) << "back on the chosen one";
+    EXPECT_NEAR(downs[3].x, 640, 1) << "no choice: the primary monitor";
     EXPECT_EQ(logLines(run, "Touch display: BIG is not connected; using the primary output SMALL until it is"), 1u);
     EXPECT_EQ(logLines(run, "Touch display: BIG is back"), 1u);
 }
