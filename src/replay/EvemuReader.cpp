@@ -76,7 +76,8 @@ EvemuReader::Status EvemuReader::next(TraceDirective& directive) {
         else waiting_ = std::move(recorded);
     }
     if (!waiting_) return Status::end;
-    if (held_ && waiting_->timeMs - held_->timeMs > kHeldFrameRepeatMs) {
+    if (held_ && waiting_->timeMs - held_->timeMs > kHeldFrameRepeatMs &&
+        held_->timeMs + kHeldFrameRepeatMs - heldSinceMs_ <= kHeldFrameRepeatLimitMs) {
         held_->timeMs += kHeldFrameRepeatMs;
         directive = *held_;
         return Status::directive;
@@ -88,7 +89,10 @@ EvemuReader::Status EvemuReader::next(TraceDirective& directive) {
         FrameDirective touching{frame->format, {}};
         for (const auto& contact : frame->contacts)
             if (contact.state == 7) touching.contacts.push_back(contact);
-        if (!touching.contacts.empty()) held_ = TraceDirective{directive.timeMs, std::move(touching)};
+        if (!touching.contacts.empty()) {
+            held_ = TraceDirective{directive.timeMs, std::move(touching)};
+            heldSinceMs_ = directive.timeMs;
+        }
     }
     return Status::directive;
 }

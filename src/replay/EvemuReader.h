@@ -26,6 +26,10 @@ class EvemuReader {
 public:
     using Status = TraceReader::Status;
     static constexpr double kHeldFrameRepeatMs = 10.0;
+    // Repeats stop after this much silence: enough for a long press, and a hostile
+    // recording with a gap of years still plays in bounded time. A contact silent
+    // for longer is lifted by the router's lost-lift timeout, as on the frame.
+    static constexpr double kHeldFrameRepeatLimitMs = 1000.0;
 
     explicit EvemuReader(std::istream& input);
 
@@ -54,6 +58,7 @@ private:
     // The touching contacts of the last frame handed out, and when; the recorded
     // frame that follows waits while repeats of the held one fill the gap.
     std::optional<TraceDirective> held_;
+    double heldSinceMs_ = 0;
     std::optional<TraceDirective> waiting_;
     bool recordingEnded_ = false;
 };

@@ -81,6 +81,17 @@ TEST(EvemuReader, SlotsBecomeScaledFramesAtTheirTimesWithEndedContactsListedOnce
     EXPECT_EQ(contactsOf(read.directives[4]), (std::vector<TraceContact>{next, originLifted}));
 }
 
+TEST(EvemuReader, AHeldContactIsRepeatedForASecondOfSilenceAtMost) {
+    // A contact held through a gap of eleven days: repeated for one second, then the
+    // lift at its recorded time, so a hostile gap costs no more than a real one.
+    const auto read = readAll("A: 35 0 100 0 0\nA: 36 0 100 0 0\nE: 1.0 0003 0039 1\nE: 1.0 0000 0000 0\n"
+                              "E: 1000001.0 0003 0039 -1\nE: 1000001.0 0000 0000 0\n");
+    ASSERT_EQ(read.error, "");
+    ASSERT_EQ(read.directives.size(), 1u + 100u + 1u);
+    EXPECT_EQ(read.directives[100].timeMs, 1000.0);
+    EXPECT_EQ(contactsOf(read.directives.back()).front().state, 4);
+}
+
 TEST(EvemuReader, EverySlotReplacedInOneReportKeepsDistinctContactIdentifiers) {
     std::string text = "A: 35 0 100 0 0\nA: 36 0 100 0 0\n";
     for (int round = 0; round < 2; ++round) {
