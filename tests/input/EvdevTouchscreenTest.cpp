@@ -156,7 +156,7 @@ TEST(EvdevTouchscreen, StoppingWhileTheReadThreadWaitsLiftsWhatIsDownOnce) {
     reader->setEndsGone(false);
     EvdevTouchSource source(std::move(reader), router);
     source.start();
-    ASSERT_TRUE(test::waitUntil([&] { return router->models().size() == 1; }));
+    ASSERT_TRUE(test::waitUntil([&] { return !router->models().empty(); }));
     source.stop();
     // The still contact is reported again while the device is silent, then lifted once.
     const auto seen = states(*router);
