@@ -101,20 +101,6 @@ TouchEventType SingleTouchEvent::handleSingleTouchEvent(const BaseModel& model) 
     return Type::none;
 }
 
-TouchEventType SingleTouchEvent::previousTouchEventType() const {
-    switch (phase_) {
-        case Phase::pressed:
-            return Type::leftDown;
-        case Phase::dragging:
-            return Type::leftDrag;
-        case Phase::longPressed:
-            return Type::rightClick;
-        case Phase::idle:
-            break;
-    }
-    return endedAs_;
-}
-
 TouchEventType SingleTouchEvent::finishTouch() {
     if (phase_ == Phase::idle) return Type::none;
     return apply(Contact::released, previousTouchPoint_, false);

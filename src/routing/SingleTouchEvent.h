@@ -56,9 +56,6 @@ public:
     TouchEventType finishTouch();
 
     Phase phase() const { return phase_; }
-    // The phase as a mouse-event state: leftDown, leftDrag or rightClick while a touch
-    // is open, else how the last touch ended (none, leftUp or leftDoubleClick).
-    TouchEventType previousTouchEventType() const;
     const std::shared_ptr<DispatchQueue>& eventQueue() const { return eventQueue_; }
 
 private:
